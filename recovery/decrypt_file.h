@@ -1,0 +1,17 @@
+// Decrypts one ".crypt" file into a new file beside it.
+#pragma once
+#include <cstdint>
+
+enum DecryptResult : int32_t {
+    DecryptOk = 0,
+    DecryptOpenFailed = 2,
+    DecryptCreateFailed = 3,
+    DecryptReadFailed = 4,
+    DecryptWriteFailed = 5,
+    DecryptNoKey = 6,
+    DecryptNotCryptFile = 7,
+};
+
+constexpr uint32_t DecryptChunkSize = 8192;
+
+DecryptResult DecryptCryptFile(const wchar_t* path);

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Makes an isolated Wine prefix in DIR for the tests and the demo: no z: drive (the host's
+# root is never visible), headless graphics unless a display is asked for, no crash dialog,
+# the classic look. Does nothing when DIR already holds a finished prefix.
+#   make-wine-prefix.sh DIR [--display]
+set -euo pipefail
+dir=$1
+mode=${2:-}
+[ -f "$dir/.rescindo-ready" ] && exit 0
+
+rm -rf "$dir"
+mkdir -p "$dir/dosdevices" "$dir/drive_c"
+# With dosdevices holding only c: before the first boot, Wine never creates z:.
+ln -s ../drive_c "$dir/dosdevices/c:"
+
+export WINEPREFIX=$dir WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+/usr/lib/wine/wine64 wineboot -i >"$dir/boot.log" 2>&1
+wineserver -w
+
+graphics='"Graphics"="null"'
+[ "$mode" = --display ] && graphics='"Graphics"="x11"'
+cat >"$dir/drive_c/rescindo.reg" <<REG
+REGEDIT4
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]
+$graphics
+
+[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager]
+"ThemeActive"="0"
+REG
+/usr/lib/wine/wine64 regedit /S 'C:\rescindo.reg' >/dev/null 2>&1
+rm -f "$dir/drive_c/rescindo.reg"
+wineserver -w
+
+for link in "$dir"/dosdevices/*; do
+    case $(basename "$link") in c:) ;; *) rm -f "$link" ;; esac
+done
+touch "$dir/.rescindo-ready"

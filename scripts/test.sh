@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs whatever is missing, builds every tree and runs every test:
+#   native   portable code under AddressSanitizer and UndefinedBehaviorSanitizer, OpenSSL as oracle
+#   win64    the Windows code as 64-bit programs under wine64 (real files, real controls, the GUI)
+#   win32    the product build (PE32, i386); its tests run under 32-bit Wine
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${RESCINDO_BUILD:-$root/build}
+jobs=$(nproc)
+
+"$root/scripts/install-deps.sh"
+
+configure() { # name, extra cmake arguments...
+    local name=$1
+    shift
+    cmake -S "$root" -B "$build/$name" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$build/$name.configure.log" 2>&1 ||
+        { cat "$build/$name.configure.log"; exit 1; }
+    cmake --build "$build/$name" -j"$jobs" -- --no-print-directory >"$build/$name.build.log" 2>&1 ||
+        { tail -n 60 "$build/$name.build.log"; exit 1; }
+}
+mkdir -p "$build"
+configure native -DRESCINDO_SANITIZE=ON
+configure win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+configure win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+
+"$root/scripts/make-wine-prefix.sh" "$build/wineprefix"
+export RESCINDO_WINEPREFIX=$build/wineprefix
+
+passed=0
+failed=0
+for name in native win64 win32; do
+    echo "== $name"
+    log=$build/$name.ctest.log
+    set +e
+    ctest --test-dir "$build/$name" --output-on-failure --timeout 600 2>&1 | tee "$log"
+    set -e
+    summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+    if [ -n "$summary" ]; then
+        total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$summary")
+        bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$summary")
+        passed=$((passed + total - bad))
+        failed=$((failed + bad))
+    elif ! grep -q 'No tests were found' "$log"; then
+        failed=$((failed + 1))
+    fi
+done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine for CTest (its cross-compiling emulator):
+#   run-wine.sh wine|wine64 PROGRAM.exe [ARGS...]
+# The program runs in the project's own prefix (RESCINDO_WINEPREFIX), which has no z: drive.
+# Each letter in RESCINDO_DRIVES (for example "d e") becomes a drive mapped to a new empty
+# folder made for this run alone; the folders are deleted afterwards.
+set -u
+loader=$1
+shift
+prefix=${RESCINDO_WINEPREFIX:?RESCINDO_WINEPREFIX must name the test prefix}
+[ -f "$prefix/.rescindo-ready" ] || { echo "no finished Wine prefix at $prefix" >&2; exit 2; }
+case $loader in
+wine64) loader_path=/usr/lib/wine/wine64 ;;
+*) loader_path=wine ;;
+esac
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/rescindo-run.XXXXXX")
+out=$scratch/stdout
+err=$scratch/stderr
+export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all}
+
+# A new drive link is seen only by a new wineserver, so stop the old one first.
+wineserver -k 2>/dev/null
+wineserver -w 2>/dev/null
+for link in "$prefix"/dosdevices/*; do
+    case $(basename "$link") in c:) ;; *) rm -f "$link" ;; esac
+done
+for letter in ${RESCINDO_DRIVES:-}; do
+    mkdir -p "$scratch/drives/$letter"
+    ln -s "$scratch/drives/$letter" "$prefix/dosdevices/$letter:"
+done
+
+# Wine's helper processes inherit our output handles; writing to files keeps CTest from
+# waiting on them.
+"$loader_path" "$@" >"$out" 2>"$err" </dev/null
+status=$?
+cat "$out"
+grep -v -E '^(fixme|err:(ole|winediag)|[0-9a-f]+:fixme)' "$err" >&2
+wineserver -k 2>/dev/null
+wineserver -w 2>/dev/null
+for letter in ${RESCINDO_DRIVES:-}; do rm -f "$prefix/dosdevices/$letter:"; done
+chmod -R u+rwX "$scratch" 2>/dev/null
+rm -rf "$scratch"
+exit $status
