@@ -8,6 +8,12 @@ dir=$1
 mode=${2:-}
 [ -f "$dir/.rescindo-ready" ] && exit 0
 
+# Two callers at once would delete each other's half-made prefix: the second waits.
+mkdir -p "$(dirname "$dir")"
+exec 9>"$dir.lock"
+flock 9
+[ -f "$dir/.rescindo-ready" ] && exit 0
+
 rm -rf "$dir"
 mkdir -p "$dir/dosdevices" "$dir/drive_c"
 # With dosdevices holding only c: before the first boot, Wine never creates z:.
