@@ -4,7 +4,7 @@
 # the classic look. Does nothing when DIR already holds a finished prefix.
 #   make-wine-prefix.sh DIR [--display]
 set -euo pipefail
-dir=$1
+dir=$(realpath -m "$1")
 mode=${2:-}
 [ -f "$dir/.rescindo-ready" ] && exit 0
 
