@@ -16,7 +16,8 @@ static_assert(sizeof(BlowfishState) == 2088 * 4, "BlowfishState is 2088 words");
 uint32_t ByteSwap32(uint32_t word);
 
 // iv may be null: the register then starts as the encryption of the zero block.
-void BlowfishSetKey(BlowfishState* state, const uint8_t* key, uint32_t keyLength, const uint8_t* iv);
+void BlowfishSetKey(BlowfishState* state, const uint8_t* key, uint32_t keyLength,
+                    const uint8_t* iv);
 void BlowfishReset(BlowfishState* state);
 void BlowfishEncryptBlock(const BlowfishState* state, uint32_t* left, uint32_t* right);
 void BlowfishDecryptBlock(const BlowfishState* state, uint32_t* left, uint32_t* right);

@@ -1,0 +1,181 @@
+// Every primitive against OpenSSL over random keys, IVs and lengths (native build only).
+#include <gtest/gtest.h>
+#include <cstring>
+#include "crypto/blowfish.h"
+#include "crypto/des.h"
+#include "crypto/sha256.h"
+#include "tests/crypto/crypto_test_util.h"
+#include "tests/crypto/openssl_oracle.h"
+
+namespace {
+
+BlowfishState State;
+
+// Lengths 0..100 mostly, and now and then a large run with an odd tail.
+uint32_t RandomLength(TestRandom* random, int round) {
+    if (round % 50 == 49)
+        return (1u << 20) + NextRandom(random) % 16;
+    return NextRandom(random) % 101;
+}
+
+class Oracle : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(OracleInit()) << "OpenSSL providers did not load"; }
+};
+
+struct OracleEnvironment : ::testing::Environment {
+    void TearDown() override { OracleShutdown(); }
+};
+const ::testing::Environment* const Registered =
+    ::testing::AddGlobalTestEnvironment(new OracleEnvironment);
+
+TEST_F(Oracle, BlowfishEcbAndTheRegisterWithoutIv) {
+    TestRandom random = {41};
+    for (int round = 0; round < 500; round++) {
+        Bytes key = RandomBytes(&random, 4 * (1 + NextRandom(&random) % 14));
+        Bytes blocks = RandomBytes(&random, 64), expected(64), zero(8), zeroCipher(8);
+        ASSERT_TRUE(OracleCipher(EVP_bf_ecb(), key.data(), int(key.size()), nullptr, true,
+                                 blocks.data(), 64, expected.data()));
+        ASSERT_TRUE(OracleCipher(EVP_bf_ecb(), key.data(), int(key.size()), nullptr, true,
+                                 zero.data(), 8, zeroCipher.data()));
+        BlowfishSetKey(&State, key.data(), uint32_t(key.size()), nullptr);
+        EXPECT_EQ(ToHex(State.ivRegister, 8), ToHex(zeroCipher)) << "key " << ToHex(key);
+        Bytes ours = blocks;
+        for (int j = 0; j < 64; j += 8)
+            EncryptBytes(&State, &ours[j]);
+        EXPECT_EQ(ToHex(ours), ToHex(expected)) << "key " << ToHex(key);
+        for (int j = 0; j < 64; j += 8) {
+            uint32_t left = LoadBig(&ours[j]), right = LoadBig(&ours[j + 4]);
+            BlowfishDecryptBlock(&State, &left, &right);
+            EXPECT_EQ(left, LoadBig(&blocks[j]));
+            EXPECT_EQ(right, LoadBig(&blocks[j + 4]));
+        }
+    }
+}
+
+// Whole blocks against OpenSSL's CBC; the tail against OpenSSL's encryption of the register.
+TEST_F(Oracle, BlowfishCbcBothDirections) {
+    TestRandom random = {42};
+    for (int round = 0; round < 400; round++) {
+        Bytes key = RandomBytes(&random, 4 * (1 + NextRandom(&random) % 14));
+        Bytes iv = RandomBytes(&random, 8);
+        uint32_t n = RandomLength(&random, round), whole = n / 8 * 8;
+        Bytes in = RandomBytes(&random, n), expected(n), ours(n);
+        BlowfishSetKey(&State, key.data(), uint32_t(key.size()), iv.data());
+        for (int encrypt = 0; encrypt < 2; encrypt++) {
+            BlowfishReset(&State);
+            ASSERT_TRUE(OracleCipher(EVP_bf_cbc(), key.data(), int(key.size()), iv.data(),
+                                     encrypt != 0, in.data(), whole, expected.data()));
+            Bytes reg = whole ? Bytes((encrypt ? expected : in).begin() + whole - 8,
+                                      (encrypt ? expected : in).begin() + whole)
+                              : iv;
+            if (whole < n) {
+                Bytes pad(8);
+                ASSERT_TRUE(OracleCipher(EVP_bf_ecb(), key.data(), int(key.size()), nullptr, true,
+                                         reg.data(), 8, pad.data()));
+                for (uint32_t i = whole; i < n; i++)
+                    expected[i] = in[i] ^ pad[i - whole];
+                reg = pad;
+            }
+            if (encrypt)
+                BlowfishCbcEncrypt(&State, in.data(), ours.data(), n);
+            else
+                BlowfishCbcDecrypt(&State, in.data(), ours.data(), n);
+            ASSERT_EQ(ToHex(ours), ToHex(expected)) << "key " << ToHex(key) << " length " << n;
+            EXPECT_EQ(ToHex(State.ivRegister, 8), ToHex(reg));
+        }
+    }
+}
+
+// OpenSSL has no 8-bit CFB for Blowfish: the oracle's stream is built from its ECB encryption.
+TEST_F(Oracle, BlowfishCfb8) {
+    TestRandom random = {43};
+    for (int round = 0; round < 200; round++) {
+        Bytes key = RandomBytes(&random, 4 * (1 + NextRandom(&random) % 14));
+        Bytes iv = RandomBytes(&random, 8);
+        uint32_t n = NextRandom(&random) % 101;
+        Bytes in = RandomBytes(&random, n), expected(n), ours(n), reg = iv, pad(8);
+        for (uint32_t i = 0; i < n; i++) {
+            ASSERT_TRUE(OracleCipher(EVP_bf_ecb(), key.data(), int(key.size()), nullptr, true,
+                                     reg.data(), 8, pad.data()));
+            expected[i] = in[i] ^ pad[0];
+            reg.erase(reg.begin());
+            reg.push_back(expected[i]);
+        }
+        BlowfishSetKey(&State, key.data(), uint32_t(key.size()), iv.data());
+        BlowfishCfb8Encrypt(&State, in.data(), ours.data(), n);
+        ASSERT_EQ(ToHex(ours), ToHex(expected)) << "key " << ToHex(key) << " length " << n;
+        EXPECT_EQ(ToHex(State.ivRegister, 8), ToHex(reg));
+    }
+}
+
+TEST_F(Oracle, DesEcb) {
+    TestRandom random = {44};
+    for (int round = 0; round < 2000; round++) {
+        Bytes key = RandomBytes(&random, 8), in = RandomBytes(&random, 8), expected(8);
+        ASSERT_TRUE(OracleCipher(EVP_des_ecb(), key.data(), 8, nullptr, true, in.data(), 8,
+                                 expected.data()));
+        DesKeySchedule schedule;
+        DesSetKey(key.data(), &schedule);
+        uint8_t out[8], back[8];
+        DesCryptBlock(in.data(), out, &schedule, 1);
+        ASSERT_EQ(ToHex(out, 8), ToHex(expected)) << "key " << ToHex(key);
+        DesCryptBlock(out, back, &schedule, 0);
+        ASSERT_EQ(ToHex(back, 8), ToHex(in));
+    }
+}
+
+TEST_F(Oracle, TwoKeyEdeCbcDecrypt) {
+    TestRandom random = {45};
+    for (int round = 0; round < 400; round++) {
+        Bytes key = RandomBytes(&random, 16), iv = RandomBytes(&random, 8);
+        uint32_t n = RandomLength(&random, round), whole = n / 8 * 8;
+        Bytes in = RandomBytes(&random, n), expected(n), ours(n);
+        ASSERT_TRUE(OracleCipher(EVP_des_ede_cbc(), key.data(), 16, iv.data(), false, in.data(),
+                                 whole, expected.data()));
+        Bytes reg = whole ? Bytes(in.begin() + whole - 8, in.begin() + whole) : iv;
+        if (whole < n) {
+            Bytes pad(8);
+            ASSERT_TRUE(OracleCipher(EVP_des_ede_ecb(), key.data(), 16, nullptr, true, reg.data(),
+                                     8, pad.data()));
+            for (uint32_t i = whole; i < n; i++)
+                expected[i] = in[i] ^ pad[i - whole];
+            reg = pad;
+        }
+        DesSetKey(key.data(), &ProcessTripleDes.schedule1);
+        DesSetKey(key.data() + 8, &ProcessTripleDes.schedule2);
+        ProcessTripleDes.schedule3 = ProcessTripleDes.schedule1;
+        memcpy(ProcessTripleDes.ivRegister, iv.data(), 8);
+        TripleDesCbcDecrypt(in.data(), ours.data(), n);
+        ASSERT_EQ(ToHex(ours), ToHex(expected)) << "key " << ToHex(key) << " length " << n;
+        EXPECT_EQ(ToHex(ProcessTripleDes.ivRegister, 8), ToHex(reg));
+        uint8_t block[8], expectedBlock[8];
+        TripleDesEncryptBlock(iv.data(), block);
+        ASSERT_TRUE(OracleCipher(EVP_des_ede_ecb(), key.data(), 16, nullptr, true, iv.data(), 8,
+                                 expectedBlock));
+        EXPECT_EQ(ToHex(block, 8), ToHex(expectedBlock, 8));
+    }
+}
+
+TEST_F(Oracle, Sha256InRandomPieces) {
+    TestRandom random = {46};
+    for (int round = 0; round < 500; round++) {
+        uint32_t n = RandomLength(&random, round);
+        Bytes data = RandomBytes(&random, n);
+        uint8_t expected[32], ours[32];
+        OracleSha256(data.data(), n, expected);
+        Sha256Context context;
+        Sha256Init(&context);
+        for (uint32_t done = 0; done < n;) {
+            uint32_t piece = NextRandom(&random) % (n - done + 1);
+            if (n > 1000 && round % 2)
+                piece = n - done;
+            Sha256Update(&context, data.data() + done, piece);
+            done += piece;
+        }
+        Sha256Final(&context, ours);
+        ASSERT_EQ(ToHex(ours, 32), ToHex(expected, 32)) << "length " << n;
+    }
+}
+
+} // namespace
