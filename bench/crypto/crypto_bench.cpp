@@ -1,0 +1,153 @@
+// MB/s of our primitives and OpenSSL's on the same buffers, with the ratio ours / OpenSSL.
+#include <benchmark/benchmark.h>
+#include <openssl/evp.h>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+#include "crypto/base64.h"
+#include "crypto/blowfish.h"
+#include "crypto/des.h"
+#include "crypto/sha256.h"
+#include "tests/crypto/openssl_oracle.h"
+
+namespace {
+
+const uint32_t BufferSize = 8192; // the decryptor's chunk size
+uint8_t Input[BufferSize], Output[BufferSize];
+char Text[BufferSize * 4 / 3 + 8];
+const uint8_t Key[16] = {1, 35, 69, 103, 137, 171, 205, 239, 254, 220, 186, 152, 118, 84, 50, 16};
+const uint8_t Iv[8] = {9, 8, 7, 6, 5, 4, 3, 2};
+BlowfishState Blowfish;
+
+void Fill() {
+    for (uint32_t i = 0; i < BufferSize; i++)
+        Input[i] = uint8_t(i * 131 + 7);
+}
+
+void SetBytes(benchmark::State& state) {
+    state.SetBytesProcessed(int64_t(state.iterations()) * BufferSize);
+}
+
+void OursBlowfishCbcDecrypt(benchmark::State& state) {
+    BlowfishSetKey(&Blowfish, Key, 16, Iv);
+    for (auto _ : state) {
+        BlowfishCbcDecrypt(&Blowfish, Input, Output, BufferSize);
+        benchmark::DoNotOptimize(Output);
+    }
+    SetBytes(state);
+}
+
+void OursTripleDesCbcDecrypt(benchmark::State& state) {
+    DesSetKey(Key, &ProcessTripleDes.schedule1);
+    DesSetKey(Key + 8, &ProcessTripleDes.schedule2);
+    ProcessTripleDes.schedule3 = ProcessTripleDes.schedule1;
+    memcpy(ProcessTripleDes.ivRegister, Iv, 8);
+    for (auto _ : state) {
+        TripleDesCbcDecrypt(Input, Output, BufferSize);
+        benchmark::DoNotOptimize(Output);
+    }
+    SetBytes(state);
+}
+
+void OursSha256(benchmark::State& state) {
+    uint8_t digest[32];
+    for (auto _ : state) {
+        Sha256Context context;
+        Sha256Init(&context);
+        Sha256Update(&context, Input, BufferSize);
+        Sha256Final(&context, digest);
+        benchmark::DoNotOptimize(digest);
+    }
+    SetBytes(state);
+}
+
+void OursBase64(benchmark::State& state) {
+    for (auto _ : state) {
+        Base64Encode(Input, BufferSize, Text, sizeof Text);
+        benchmark::DoNotOptimize(Text);
+    }
+    SetBytes(state);
+}
+
+void OpenSslCbcDecrypt(benchmark::State& state, const EVP_CIPHER* cipher, int keyLength) {
+    EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
+    EVP_DecryptInit_ex(context, cipher, nullptr, nullptr, nullptr);
+    EVP_CIPHER_CTX_set_key_length(context, keyLength);
+    EVP_DecryptInit_ex(context, nullptr, nullptr, Key, Iv);
+    EVP_CIPHER_CTX_set_padding(context, 0);
+    for (auto _ : state) {
+        int length = 0;
+        EVP_DecryptUpdate(context, Output, &length, Input, int(BufferSize));
+        benchmark::DoNotOptimize(Output);
+    }
+    EVP_CIPHER_CTX_free(context);
+    SetBytes(state);
+}
+
+void OpenSslBlowfishCbcDecrypt(benchmark::State& state) {
+    OpenSslCbcDecrypt(state, EVP_bf_cbc(), 16);
+}
+
+void OpenSslTripleDesCbcDecrypt(benchmark::State& state) {
+    OpenSslCbcDecrypt(state, EVP_des_ede_cbc(), 16);
+}
+
+void OpenSslSha256(benchmark::State& state) {
+    uint8_t digest[32];
+    for (auto _ : state) {
+        OracleSha256(Input, BufferSize, digest);
+        benchmark::DoNotOptimize(digest);
+    }
+    SetBytes(state);
+}
+
+void OpenSslBase64(benchmark::State& state) {
+    for (auto _ : state) {
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(Text), Input, int(BufferSize));
+        benchmark::DoNotOptimize(Text);
+    }
+    SetBytes(state);
+}
+
+// Keeps each run's throughput so the ratios can be printed after the usual table.
+struct RatioReporter : benchmark::ConsoleReporter {
+    std::map<std::string, double> bytesPerSecond;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            bytesPerSecond[run.benchmark_name()] = run.counters.at("bytes_per_second");
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+} // namespace
+
+BENCHMARK(OursBlowfishCbcDecrypt);
+BENCHMARK(OpenSslBlowfishCbcDecrypt);
+BENCHMARK(OursTripleDesCbcDecrypt);
+BENCHMARK(OpenSslTripleDesCbcDecrypt);
+BENCHMARK(OursSha256);
+BENCHMARK(OpenSslSha256);
+BENCHMARK(OursBase64);
+BENCHMARK(OpenSslBase64);
+
+int main(int argc, char** argv) {
+    if (!OracleInit()) {
+        fprintf(stderr, "OpenSSL providers did not load\n");
+        return 1;
+    }
+    Fill();
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    printf("\n%-22s %12s %12s %8s\n", "", "ours MB/s", "OpenSSL MB/s", "ratio");
+    for (const char* name : {"BlowfishCbcDecrypt", "TripleDesCbcDecrypt", "Sha256", "Base64"}) {
+        double ours = reporter.bytesPerSecond[std::string("Ours") + name];
+        double theirs = reporter.bytesPerSecond[std::string("OpenSsl") + name];
+        if (ours > 0 && theirs > 0)
+            printf("%-22s %12.1f %12.1f %8.2f\n", name, ours / 1e6, theirs / 1e6, ours / theirs);
+    }
+    OracleShutdown();
+    return 0;
+}
