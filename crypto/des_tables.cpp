@@ -204,11 +204,10 @@ const uint32_t DesKeyTables[8][64] = {
 
 // FIPS 46-3 PC-1, indexed by position in C then D (28 + 28); each entry is the key bit number,
 // 1 being the most significant bit of key byte 0.
-const uint8_t DesPermutedChoice1[56] = {
-    57, 49, 41, 33, 25, 17, 9,  1,  58, 50, 42, 34, 26, 18, 10, 2,  59, 51, 43,
-    35, 27, 19, 11, 3,  60, 52, 44, 36, 63, 55, 47, 39, 31, 23, 15, 7,  62, 54,
-    46, 38, 30, 22, 14, 6,  61, 53, 45, 37, 29, 21, 13, 5,  28, 20, 12, 4,
-};
+const uint8_t DesPermutedChoice1[56] = {57, 49, 41, 33, 25, 17, 9,  1,  58, 50, 42, 34, 26, 18,
+                                        10, 2,  59, 51, 43, 35, 27, 19, 11, 3,  60, 52, 44, 36,
+                                        63, 55, 47, 39, 31, 23, 15, 7,  62, 54, 46, 38, 30, 22,
+                                        14, 6,  61, 53, 45, 37, 29, 21, 13, 5,  28, 20, 12, 4};
 
 // FIPS 46-3 left-shift schedule of C and D, indexed by round (0 = round 1).
 const uint8_t DesKeyRotations[16] = {1, 1, 2, 2, 2, 2, 2, 2, 1, 2, 2, 2, 2, 2, 2, 1};

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes crypto/blowfish_tables.cpp and crypto/des_tables.cpp. Run once from the repository root;
-the output is committed. The DES tables are checked here against a bit-by-bit DES before writing."""
+"""Writes crypto/blowfish_tables.cpp and crypto/des_tables.cpp. Run once from the repository root,
+then clang-format both; the output is committed. The DES tables are checked here against a
+bit-by-bit DES before anything is written."""
 import random
 
 
@@ -29,7 +30,8 @@ def words(values, indent, per_line):
                      for i in range(0, len(values), per_line))
 
 
-# ---- DES: the FIPS 46-3 tables, a bit-by-bit DES, and the fast tables in the layout of des_core.h
+# ---- DES: the FIPS 46-3 tables, a bit-by-bit DES, and the fast tables in the layout of des_core.h.
+# Bit numbers follow the standard: 1 is the most significant bit of the first byte.
 IP = [58,50,42,34,26,18,10,2,60,52,44,36,28,20,12,4,62,54,46,38,30,22,14,6,64,56,48,40,32,24,16,8,
       57,49,41,33,25,17,9,1,59,51,43,35,27,19,11,3,61,53,45,37,29,21,13,5,63,55,47,39,31,23,15,7]
 FPT = [IP.index(i)+1 for i in range(1,65)]
@@ -51,7 +53,7 @@ S = [
 [13,2,8,4,6,15,11,1,10,9,3,14,5,0,12,7,1,15,13,8,10,3,7,4,12,5,6,11,0,14,9,2,7,11,4,1,9,12,14,2,0,6,10,13,15,3,5,8,2,1,14,7,4,10,8,13,15,12,9,0,3,5,6,11]]
 M=0xffffffff
 def rotl(x,r): r%=32; return ((x<<r)|(x>>(32-r)))&M if r else x
-# ---- reference bit DES
+# ---- DES one bit at a time, straight from the standard; the fast tables are checked against it.
 def bits(b, n): return [(b>>(n-1-i))&1 for i in range(n)]
 def unbits(l): 
     v=0
@@ -74,24 +76,27 @@ def ref_des(key, blk, enc=True):
     pre=R+L
     return unbits([pre[i-1] for i in FPT])
 assert ref_des(0x0123456789ABCDEF,0x4E6F772069732074)==0x3FA40E8A984D4815
-# ---- layout: stored word position p holds half-bit hb(p)
+# ---- The rounds' layout. A half in a register holds its bits in standard order (bit 1 at bit 31)
+# rotated left by ROT; hb_stored(p) is the half's bit number at register bit p, hb_t(p) the same
+# for the half rotated left by 4 more (the second extraction word of the round function).
 ROT=5
 def hb_std(q): return 32-q
 def hb_stored(p): return hb_std((p-ROT)%32)
 def hb_t(p): return hb_std((p-ROT-4)%32)
-# fields: (word, offset) per group
+# Where each expansion group (S-box input) is read: word 0 = half ^ subkey word 0, word 1 = rotated
+# half ^ subkey word 1, and the bit offset of its 6-bit field in that word.
 UFIELDS={1:0,7:8,5:16,3:24}; TFIELDS={2:0,8:8,6:16,4:24}
 def field_of(g): return (0,UFIELDS[g]) if g in UFIELDS else (1,TFIELDS[g])
-def eidx(g, halfbit):  # E index 0..5 within group g (1-based g) for half bit
+def eidx(g, halfbit):  # position 0..5 within expansion group g (1..8) of the given half bit
     for i in range(6):
         if E[6*(g-1)+i]==halfbit: return i
     raise Exception
-# map field bit b -> E index within group
+# fmap[g][b]: which S-box input bit (0 = the first) field bit b of group g carries
 fmap={}
 for g in range(1,9):
     w,o=field_of(g); hb = hb_stored if w==0 else hb_t
     fmap[g]=[eidx(g, hb(o+b)) for b in range(6)]
-# SP tables indexed by S-box g-1
+# Round tables: for each S-box and each 6-bit field value, P of the S-box output in the layout.
 pos_of_half={hb_stored(p):p for p in range(32)}
 SP=[]
 for g in range(1,9):
@@ -106,14 +111,19 @@ for g in range(1,9):
             if P[j] in sbits and sbits[P[j]]: w|=1<<pos_of_half[j+1]
         tab.append(w)
     SP.append(tab)
-# key tables: subkey bit k (1..48) -> group g=(k-1)//6+1, E index i=(k-1)%6 -> field bit b
+# Key tables. Subkey bit k (1..48, PC-2 order) belongs to group (k-1)//6+1 at input bit (k-1)%6;
+# ksbit gives its group and its bit in the extraction word.
 def ksbit(k):
     g=(k-1)//6+1; i=(k-1)%6; b=fmap[g].index(i); w,o=field_of(g); return g,o+b
-# s word (C groups 1..4): g1@0,g4@8,g2@16,g3@24 ; k0 takes g1 (u off0),g3 (u off24); rotl16 gives g2@0 g4@24
+# The C tables fill one word with groups 1, 4, 2, 3 at bits 0, 8, 16, 24 and the D tables one with
+# groups 6, 7, 5, 8; subkey word 0 takes bytes 0 and 3 of the first and 1 and 2 of the second, and
+# subkey word 1 the same bytes after rotating both words by 16 (see DesSetKey).
 SPOS={1:0,4:8,2:16,3:24}; TPOS={6:0,7:8,5:16,8:24}
 def spos(g, bit_in_field):
     base = SPOS[g] if g<=4 else TPOS[g]
     return base+bit_in_field
+# Six of the 24 bits PC-2 takes from each 28-bit register per table (C skips bits 9, 18, 22, 25;
+# D skips 7, 10, 15, 26); mirrored exactly by DesSetKey.
 def gatherC(c):
     return [(c>>22)&63, ((c>>15)&0x0f)|((c>>16)&0x30), ((c>>8)&0x03)|((c>>9)&0x3c), (c&0x07)|((c>>1)&0x18)|((c>>2)&0x20)]
 def gatherD(d):
@@ -135,6 +145,7 @@ def build_ktables(gather, off):  # off=0 for C (PC2 sources 1..28), 28 for D
                 if (v>>vb)&1: tabs[t][v]|=1<<spos(g,fpos-o)
     return tabs
 KC=build_ktables(gatherC,0); KD=build_ktables(gatherD,28)
+# ---- The fast DES exactly as des.cpp and des_core.h compute it.
 def setkey(key):
     kb=bits(key,64); cd=unbits([kb[i-1] for i in PC1]); c=cd>>28; d=cd&0xfffffff
     sch=[]
@@ -202,6 +213,11 @@ def write_des():
     out += emit("DesKeyTables", KC + KD, [
         "// FIPS 46-3 PC-2 split by source bits, indexed [0..3: gathers of C, 4..7: gathers of D][6 bits];",
         "// each word holds the subkey bits those key bits feed, placed as DesSetKey assembles them."])
+    out += ["// FIPS 46-3 PC-1, indexed by position in C then D (28 + 28); each entry is the key bit number,",
+            "// 1 being the most significant bit of key byte 0.",
+            "const uint8_t DesPermutedChoice1[56] = {" + ", ".join(map(str, PC1)) + "};", "",
+            "// FIPS 46-3 left-shift schedule of C and D, indexed by round (0 = round 1).",
+            "const uint8_t DesKeyRotations[16] = {" + ", ".join(map(str, SHIFTS)) + "};", ""]
     open("crypto/des_tables.cpp", "w").write("\n".join(out))
 
 
