@@ -6,13 +6,27 @@
 set -euo pipefail
 dir=$(realpath -m "$1")
 mode=${2:-}
-[ -f "$dir/.rescindo-ready" ] && exit 0
+# Wine links the user's folders (Desktop, Documents, Templates, ...) to the host's home; each
+# becomes an empty folder of the prefix, so a walk of C: never leaves the prefix.
+unlink_home() {
+    find "$1/drive_c/users" -type l 2>/dev/null | while read -r link; do
+        rm -f "$link"
+        mkdir -p "$link"
+    done
+}
+if [ -f "$dir/.rescindo-ready" ]; then
+    unlink_home "$dir"
+    exit 0
+fi
 
 # Two callers at once would delete each other's half-made prefix: the second waits.
 mkdir -p "$(dirname "$dir")"
 exec 9>"$dir.lock"
 flock 9
-[ -f "$dir/.rescindo-ready" ] && exit 0
+if [ -f "$dir/.rescindo-ready" ]; then
+    unlink_home "$dir"
+    exit 0
+fi
 
 rm -rf "$dir"
 mkdir -p "$dir/dosdevices" "$dir/drive_c"
@@ -44,4 +58,5 @@ wineserver -w
 for link in "$dir"/dosdevices/*; do
     case $(basename "$link") in c:) ;; *) rm -f "$link" ;; esac
 done
+unlink_home "$dir"
 touch "$dir/.rescindo-ready"
