@@ -83,9 +83,10 @@ void BlowfishDecryptBlock(const BlowfishState* state, uint32_t* left, uint32_t* 
     DecryptHalves(state, left, right);
 }
 
-// Only whole 4-byte key words take part, at most 64 of them cycling over the P-array; a key of
-// 33 bytes therefore keys like its first 32. A key with no whole word (which no caller passes)
-// leaves the P-array as the initial tables give it, so the result is still fixed and defined.
+// Only whole 4-byte key words take part, and their count is taken modulo 64 before they cycle
+// over the P-array; a key of 33 bytes therefore keys like its first 32. A key with no whole word
+// (which no caller passes) leaves the P-array as the initial tables give it, so the result is still
+// fixed and defined.
 void BlowfishSetKey(BlowfishState* state, const uint8_t* key, uint32_t keyLength,
                     const uint8_t* iv) {
     memcpy(state->pArray, BlowfishInitialPArray, sizeof state->pArray);
