@@ -167,8 +167,8 @@ TEST_F(Dialog, ContinueRestoresDamagedNamesOnce) {
     EXPECT_FALSE(IsWindow(box));
     EXPECT_TRUE(IsWindowEnabled(run.dialog));
 
-    // Finished: Continue stays disabled and neither Esc nor a click on it starts anything; a
-    // name damaged now stays damaged. Only Exit still responds.
+    // Finished: Continue stays disabled and Esc starts nothing, so a name damaged now stays
+    // damaged. Only Exit still responds.
     ASSERT_TRUE(MakeFile(L"D:\\late.txt z-1 "));
     EXPECT_FALSE(IsWindowEnabled(continueButton));
     PressKey(&run, VK_ESCAPE);
