@@ -29,6 +29,11 @@ for letter in ${RESCINDO_DRIVES:-}; do
     mkdir -p "$scratch/drives/$letter"
     ln -s "$scratch/drives/$letter" "$prefix/dosdevices/$letter:"
 done
+# Wine cannot make symbolic links from the Windows side: a test that needs some names a script
+# in RESCINDO_DRIVE_SETUP, run with the folder holding the drive folders (one per letter).
+if [ -n "${RESCINDO_DRIVE_SETUP:-}" ]; then
+    "$RESCINDO_DRIVE_SETUP" "$scratch/drives" || { rm -rf "$scratch"; exit 2; }
+fi
 
 # Wine's helper processes inherit our output handles; writing to files keeps CTest from
 # waiting on them.
