@@ -1,0 +1,327 @@
+// The ".crypt" decryptor on real files in d:, against ciphertexts made by OpenSSL.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+#include "recovery/decrypt_file.h"
+#include "recovery/key_select.h"
+#include "recovery/password_key.h"
+#include "tests/recovery/cipher_state_reset.h"
+#include "tests/recovery/crypt_fixtures.h"
+#include "tests/recovery/import_hook.h"
+#include "tests/recovery/scratch_files.h"
+#include "unlock/run_state.h"
+
+namespace {
+
+std::string Hex(const std::string& bytes, size_t limit = 32) {
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (size_t i = 0; i < bytes.size() && i < limit; ++i) {
+        text += digits[static_cast<uint8_t>(bytes[i]) >> 4];
+        text += digits[static_cast<uint8_t>(bytes[i]) & 15];
+    }
+    return text;
+}
+
+class CryptFileDecryptor : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        StartCipherStateAfresh();
+        RunState.KeySelector = CryptFixtureKeyIndex;
+        RunState.UnlockedCount = 0;
+        ASSERT_EQ(DerivePasswordKey(CryptFixturePassword), 1);
+    }
+    // Writes fixture `index`'s ciphertext as <folder><name> and returns the path.
+    static std::wstring PlaceFixture(const std::wstring& folder, const wchar_t* name,
+                                     uint32_t index) {
+        std::wstring path = folder + name;
+        EXPECT_TRUE(WriteWholeFile(path, CryptFixtures[index].cipher, CryptFixtures[index].size));
+        return path;
+    }
+    static uint32_t FixtureOfSize(int32_t selector, uint32_t size) {
+        for (uint32_t i = 0; i < CryptFixtureCount; ++i) {
+            if (CryptFixtures[i].selector == selector && CryptFixtures[i].size == size) {
+                return i;
+            }
+        }
+        ADD_FAILURE() << "no fixture of size " << size;
+        return 0;
+    }
+};
+
+TEST_F(CryptFileDecryptor, OpenSslCiphertextsDecryptByteForByte) {
+    std::wstring folder = MakeScratchFolder(L"fixtures");
+    for (uint32_t i = 0; i < CryptFixtureCount; ++i) {
+        const CryptFixture& fixture = CryptFixtures[i];
+        std::wstring name(fixture.name, fixture.name + std::strlen(fixture.name));
+        std::wstring input = PlaceFixture(folder, (name + L".bin.crypt").c_str(), i);
+        RunState.KeySelector = fixture.selector;
+        int32_t countBefore = RunState.UnlockedCount;
+        ASSERT_EQ(DecryptCryptFile(input.c_str()), DecryptOk) << fixture.name;
+        EXPECT_EQ(RunState.UnlockedCount, countBefore + 1);
+
+        std::string output, stillInput;
+        std::string plain(reinterpret_cast<const char*>(fixture.plain), fixture.size);
+        ASSERT_TRUE(ReadWholeFile(folder + name + L".bin", &output)) << fixture.name;
+        ASSERT_EQ(output.size(), plain.size()) << fixture.name;
+        for (size_t at = 0; at < plain.size(); at += 64) {
+            ASSERT_EQ(Hex(output.substr(at, 64), 64), Hex(plain.substr(at, 64), 64))
+                << fixture.name << " at byte " << at;
+        }
+        ASSERT_TRUE(ReadWholeFile(input, &stillInput));
+        EXPECT_TRUE(stillInput ==
+                    std::string(reinterpret_cast<const char*>(fixture.cipher), fixture.size))
+            << fixture.name << ": the input changed";
+    }
+}
+
+TEST_F(CryptFileDecryptor, CounterNamesTheOutputAndTheSameInputDecryptsAlike) {
+    std::wstring folder = MakeScratchFolder(L"counter");
+    uint32_t index = FixtureOfSize(CryptFixtureKeyIndex, 8195);
+    std::wstring input = PlaceFixture(folder, L"report.doc.crypt", index);
+    ASSERT_TRUE(WriteWholeFile(folder + L"report.doc", "old", 3));
+    ASSERT_TRUE(CreateDirectoryW((folder + L"report.doc(0)").c_str(), nullptr));
+    ASSERT_EQ(DecryptCryptFile(input.c_str()), DecryptOk);
+    ASSERT_EQ(DecryptCryptFile(input.c_str()), DecryptOk);
+    EXPECT_EQ(RunState.UnlockedCount, 2);
+    EXPECT_EQ(ListFolder(folder),
+              L"report.doc|report.doc(0)|report.doc(1)|report.doc(2)|report.doc.crypt");
+    std::string first, second, old;
+    ASSERT_TRUE(ReadWholeFile(folder + L"report.doc(1)", &first));
+    ASSERT_TRUE(ReadWholeFile(folder + L"report.doc(2)", &second));
+    ASSERT_TRUE(ReadWholeFile(folder + L"report.doc", &old));
+    EXPECT_TRUE(first ==
+                std::string(reinterpret_cast<const char*>(CryptFixtures[index].plain), 8195))
+        << Hex(first);
+    EXPECT_TRUE(second == first) << Hex(second);
+    EXPECT_EQ(old, "old");
+}
+
+TEST_F(CryptFileDecryptor, OnlyAFinalCaseExactCryptExtensionIsTaken) {
+    std::wstring folder = MakeScratchFolder(L"names");
+    ASSERT_TRUE(CreateDirectoryW((folder + L"dir.crypt").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((folder + L"my.folder").c_str(), nullptr));
+    const wchar_t* refused[] = {L"photo.CRYPT",     L"archive.crypt.bak", L"plain",
+                                L"dir.crypt\\file", L"my.folder\\file",   L"b.cryptx"};
+    for (const wchar_t* name : refused) {
+        ASSERT_TRUE(WriteWholeFile(folder + name, "data", 4));
+    }
+    std::wstring before = ListFolder(folder);
+    for (const wchar_t* name : refused) {
+        EXPECT_EQ(DecryptCryptFile((folder + name).c_str()), DecryptNotCryptFile) << name;
+    }
+    EXPECT_EQ(DecryptCryptFile(L"no dot at all"), DecryptNotCryptFile);
+    EXPECT_EQ(ListFolder(folder), before);
+    EXPECT_EQ(ListFolder(folder + L"dir.crypt\\"), L"file");
+    EXPECT_EQ(RunState.UnlockedCount, 0);
+
+    // A dot in a folder name is no obstacle when the file itself ends in ".crypt".
+    std::wstring input =
+        PlaceFixture(folder, L"my.folder\\file.crypt", FixtureOfSize(CryptFixtureKeyIndex, 8));
+    EXPECT_EQ(DecryptCryptFile(input.c_str()), DecryptOk);
+    EXPECT_EQ(ListFolder(folder + L"my.folder\\"), L"file|file(0)|file.crypt");
+}
+
+TEST_F(CryptFileDecryptor, NoKeyOrABadSelectorOpensNothing) {
+    std::wstring folder = MakeScratchFolder(L"nokey");
+    std::wstring input = PlaceFixture(folder, L"x.crypt", FixtureOfSize(CryptFixtureKeyIndex, 5));
+    const int32_t selectors[] = {KeySelectorNone, -2, 10, 255, 257};
+    for (int32_t selector : selectors) {
+        RunState.KeySelector = selector;
+        EXPECT_EQ(DecryptCryptFile(input.c_str()), DecryptNoKey) << selector;
+    }
+    RunState.KeySelector = KeySelectorNone;
+    EXPECT_EQ(DecryptCryptFile((folder + L"x.txt").c_str()), DecryptNotCryptFile);
+    EXPECT_EQ(ListFolder(folder), L"x.crypt");
+    EXPECT_EQ(CipherStateReady, 0);
+    EXPECT_EQ(RunState.UnlockedCount, 0);
+}
+
+TEST_F(CryptFileDecryptor, MissingInputAndOverlongPathReturnTwoAndCreateNothing) {
+    std::wstring folder = MakeScratchFolder(L"open");
+    EXPECT_EQ(DecryptCryptFile((folder + L"missing.crypt").c_str()), DecryptOpenFailed);
+    EXPECT_EQ(ListFolder(folder), L"");
+
+    // d:\open\ is 8 characters; a name of 251 makes the longest path that fits, 252 one too many.
+    std::wstring fits = folder + std::wstring(245, L'f') + L".crypt";
+    std::wstring tooLong = folder + std::wstring(246, L'g') + L".crypt";
+    ASSERT_EQ(fits.size(), 259u);
+    uint32_t index = FixtureOfSize(CryptFixtureKeyIndex, 8192);
+    ASSERT_TRUE(WriteWholeFile(fits, CryptFixtures[index].cipher, 8192));
+    ASSERT_TRUE(WriteWholeFile(L"\\\\?\\" + tooLong, CryptFixtures[index].cipher, 8192));
+    std::wstring before = ListFolder(folder);
+    EXPECT_EQ(DecryptCryptFile(tooLong.c_str()), DecryptOpenFailed);
+    EXPECT_EQ(ListFolder(folder), before);
+    EXPECT_EQ(DecryptCryptFile(fits.c_str()), DecryptOk);
+    EXPECT_TRUE(Exists(folder + std::wstring(245, L'f')));
+    EXPECT_EQ(RunState.UnlockedCount, 1);
+}
+
+// Import hooks: a file that appears right after the name search, a failing size query, a size
+// past 4 GiB, a failing write.
+std::wstring AppearingName;
+decltype(&GetFileAttributesW) RealGetFileAttributes;
+DWORD WINAPI AttributesThenAppear(LPCWSTR name) {
+    DWORD attributes = RealGetFileAttributes(name);
+    if (!AppearingName.empty() && AppearingName == name) {
+        AppearingName.clear();
+        WriteWholeFile(name, "someone else's", 14);
+    }
+    return attributes;
+}
+
+// Every candidate under this prefix reports as taken; the last one asked about is kept.
+std::wstring TakenPrefix;
+std::wstring LastProbed;
+DWORD WINAPI AttributesAllTaken(LPCWSTR name) {
+    if (!TakenPrefix.empty() && std::wcsncmp(name, TakenPrefix.c_str(), TakenPrefix.size()) == 0) {
+        LastProbed = name;
+        return FILE_ATTRIBUTE_NORMAL;
+    }
+    return RealGetFileAttributes(name);
+}
+
+TEST_F(CryptFileDecryptor, NoFittingNameReturnsThreeAndCreatesNothing) {
+    std::wstring folder = MakeScratchFolder(L"full");
+    // A base name of 253 characters takes "(0)" to "(9999)" in the 260-character buffer, not
+    // "(10000)"; a short one runs the counter up to the largest text its suffix buffer holds.
+    std::wstring bases[] = {folder + std::wstring(253 - folder.size(), L'n'), folder + L"s"};
+    const wchar_t* lastSuffix[] = {L"(9999)", L"(9999999)"};
+    RealGetFileAttributes = reinterpret_cast<decltype(&GetFileAttributesW)>(ReplaceImport(
+        "kernel32.dll", "GetFileAttributesW", reinterpret_cast<void*>(&AttributesAllTaken)));
+    ASSERT_NE(RealGetFileAttributes, nullptr);
+    for (int i = 0; i < 2; ++i) {
+        std::wstring input = bases[i] + L".crypt";
+        ASSERT_TRUE(WriteWholeFile(input, "12345678", 8));
+        std::wstring before = ListFolder(folder);
+        TakenPrefix = bases[i];
+        DecryptResult result = DecryptCryptFile(input.c_str());
+        TakenPrefix.clear();
+        EXPECT_EQ(result, DecryptCreateFailed);
+        EXPECT_EQ(LastProbed, bases[i] + lastSuffix[i]);
+        EXPECT_EQ(ListFolder(folder), before);
+        EXPECT_TRUE(DeleteFileW(input.c_str())); // the input was closed again
+    }
+    ReplaceImport("kernel32.dll", "GetFileAttributesW",
+                  reinterpret_cast<void*>(RealGetFileAttributes));
+    EXPECT_EQ(RunState.UnlockedCount, 0);
+}
+
+TEST_F(CryptFileDecryptor, ANameThatAppearsAfterTheSearchIsNeverOverwritten) {
+    std::wstring folder = MakeScratchFolder(L"race");
+    std::wstring input = PlaceFixture(folder, L"late.txt.crypt", FixtureOfSize(256, 16384));
+    RunState.KeySelector = KeySelectorPassword;
+    AppearingName = folder + L"late.txt";
+    RealGetFileAttributes = reinterpret_cast<decltype(&GetFileAttributesW)>(ReplaceImport(
+        "kernel32.dll", "GetFileAttributesW", reinterpret_cast<void*>(&AttributesThenAppear)));
+    ASSERT_NE(RealGetFileAttributes, nullptr);
+    DecryptResult result = DecryptCryptFile(input.c_str());
+    ReplaceImport("kernel32.dll", "GetFileAttributesW",
+                  reinterpret_cast<void*>(RealGetFileAttributes));
+    EXPECT_EQ(result, DecryptOk);
+    std::string appeared, output;
+    ASSERT_TRUE(ReadWholeFile(folder + L"late.txt", &appeared));
+    EXPECT_EQ(appeared, "someone else's");
+    ASSERT_TRUE(ReadWholeFile(folder + L"late.txt(0)", &output));
+    EXPECT_EQ(output.size(), 16384u);
+}
+
+int64_t ExtraSize;
+BOOL FailSize;
+decltype(&GetFileSizeEx) RealGetFileSizeEx;
+BOOL WINAPI AlteredFileSize(HANDLE file, PLARGE_INTEGER size) {
+    if (FailSize) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    BOOL ok = RealGetFileSizeEx(file, size);
+    size->QuadPart += ExtraSize;
+    return ok;
+}
+
+TEST_F(CryptFileDecryptor, SizeIsSixtyFourBitsAndAFailedQueryReturnsFour) {
+    std::wstring folder = MakeScratchFolder(L"size");
+    std::wstring input = PlaceFixture(folder, L"s.crypt", FixtureOfSize(CryptFixtureKeyIndex, 8));
+    RealGetFileSizeEx = reinterpret_cast<decltype(&GetFileSizeEx)>(
+        ReplaceImport("kernel32.dll", "GetFileSizeEx", reinterpret_cast<void*>(&AlteredFileSize)));
+    ASSERT_NE(RealGetFileSizeEx, nullptr);
+    FailSize = TRUE;
+    DecryptResult failed = DecryptCryptFile(input.c_str());
+    // 4 GiB more than the file holds: a 32-bit size would see 8 bytes and succeed.
+    FailSize = FALSE;
+    ExtraSize = int64_t{1} << 32;
+    DecryptResult beyond = DecryptCryptFile(input.c_str());
+    ReplaceImport("kernel32.dll", "GetFileSizeEx", reinterpret_cast<void*>(RealGetFileSizeEx));
+    EXPECT_EQ(failed, DecryptReadFailed);
+    EXPECT_EQ(beyond, DecryptReadFailed);
+    EXPECT_EQ(RunState.UnlockedCount, 0);
+    EXPECT_EQ(ListFolder(folder), L"s|s(0)|s.crypt"); // the outputs stay, empty
+}
+
+int WritesBeforeFailure;
+decltype(&WriteFile) RealWriteFile;
+BOOL WINAPI WriteThenFail(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
+                          LPOVERLAPPED overlapped) {
+    if (WritesBeforeFailure-- == 0) {
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    return RealWriteFile(file, data, size, written, overlapped);
+}
+
+TEST_F(CryptFileDecryptor, FailedWriteReturnsFiveAndKeepsTheWrittenPart) {
+    std::wstring folder = MakeScratchFolder(L"write");
+    uint32_t index = FixtureOfSize(CryptFixtureKeyIndex, 16384);
+    std::wstring input = PlaceFixture(folder, L"w.crypt", index);
+    WritesBeforeFailure = 1;
+    RealWriteFile = reinterpret_cast<decltype(&WriteFile)>(
+        ReplaceImport("kernel32.dll", "WriteFile", reinterpret_cast<void*>(&WriteThenFail)));
+    ASSERT_NE(RealWriteFile, nullptr);
+    DecryptResult result = DecryptCryptFile(input.c_str());
+    ReplaceImport("kernel32.dll", "WriteFile", reinterpret_cast<void*>(RealWriteFile));
+    EXPECT_EQ(result, DecryptWriteFailed);
+    std::string output;
+    ASSERT_TRUE(ReadWholeFile(folder + L"w", &output));
+    EXPECT_EQ(output.size(), 8192u);
+    EXPECT_TRUE(output ==
+                std::string(reinterpret_cast<const char*>(CryptFixtures[index].plain), 8192))
+        << Hex(output);
+    EXPECT_EQ(RunState.UnlockedCount, 0);
+}
+
+int ReadsBeforeFailure;
+decltype(&ReadFile) RealReadFile;
+BOOL WINAPI ReadThenFail(HANDLE file, LPVOID data, DWORD size, LPDWORD got,
+                         LPOVERLAPPED overlapped) {
+    if (ReadsBeforeFailure-- == 0) {
+        SetLastError(ERROR_CRC);
+        return FALSE;
+    }
+    return RealReadFile(file, data, size, got, overlapped);
+}
+
+TEST_F(CryptFileDecryptor, FailedReadReturnsFourAndKeepsTheWrittenPart) {
+    std::wstring folder = MakeScratchFolder(L"read");
+    uint32_t index = FixtureOfSize(256, 16384);
+    std::wstring input = PlaceFixture(folder, L"r.crypt", index);
+    RunState.KeySelector = KeySelectorPassword;
+    ReadsBeforeFailure = 1;
+    RealReadFile = reinterpret_cast<decltype(&ReadFile)>(
+        ReplaceImport("kernel32.dll", "ReadFile", reinterpret_cast<void*>(&ReadThenFail)));
+    ASSERT_NE(RealReadFile, nullptr);
+    DecryptResult result = DecryptCryptFile(input.c_str());
+    ReplaceImport("kernel32.dll", "ReadFile", reinterpret_cast<void*>(RealReadFile));
+    EXPECT_EQ(result, DecryptReadFailed);
+    std::string output;
+    ASSERT_TRUE(ReadWholeFile(folder + L"r", &output));
+    EXPECT_EQ(output.size(), 8192u);
+    EXPECT_TRUE(output ==
+                std::string(reinterpret_cast<const char*>(CryptFixtures[index].plain), 8192))
+        << Hex(output);
+    EXPECT_EQ(RunState.UnlockedCount, 0);
+}
+
+} // namespace
