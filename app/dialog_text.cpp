@@ -12,6 +12,8 @@ const wchar_t IntroTextRussian[] =
     L"Бесплатная утилита для восстановления файлов после Vorpalix и его модификаций. \r\n\r\n";
 
 // Justified by hand with runs of spaces; the first line of each paragraph is indented by four.
+// One source line per text line, however long.
+// clang-format off
 const wchar_t DisclaimerTextEnglish[] =
     L"    By pressing the <Continue> button,  you agree  that this  SOFTWARE is supplied on\r\n"
     L"an <AS IS> basis  and  in  no event  shall  Brennick  be  liable  for  possible damage\r\n"
@@ -20,8 +22,7 @@ const wchar_t DisclaimerTextEnglish[] =
     L"that may be caused by the incompatibility of the SOFTWARE with, or by its conflicts with,\r\n"
     L"any  other  software installed on that person's  personal  computers  (PCs) or servers.\r\n"
     L"    The SOFTWARE is not designed or licensed for use in information systems operating in\r\n"
-    L"hazardous environments or in life-support equipment, where a failure of the SOFTWARE "
-    L"could\r\n"
+    L"hazardous environments or in life-support equipment, where a failure of the SOFTWARE could\r\n"
     L"threaten people's lives or cause gross financial damage.\r\n"
     L"\r\n";
 const wchar_t DisclaimerTextRussian[] =
@@ -38,6 +39,8 @@ const wchar_t DisclaimerTextRussian[] =
     L"жизнеобеспечения,  где сбой данного ПО может создать угрозу жизни  людей или\r\n"
     L"повлечь за собой крупный материальный ущерб.\r\n"
     L"\r\n";
+// clang-format on
+
 // The same in both languages.
 const wchar_t MakerNotice[] = L"Copyright (C) 2026 Brennick. All rights reserved.\r\n"
                               L"https://www.brennick.example/rescindo/\r\n";
