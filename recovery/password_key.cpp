@@ -37,6 +37,7 @@ int32_t DerivePasswordKey(const char* password) {
     // A temporary key whose only job is the CFB-8 pass over the password.
     BlowfishSetKey(&ProcessBlowfish, digest, sizeof digest, nullptr);
     BlowfishCfb8Encrypt(&ProcessBlowfish, copy, copy, length);
+    // At most 44 characters and a NUL: the buffer always holds the whole text.
     Base64Encode(copy, length, text, sizeof text);
 
     // The second hash covers the first 32 text positions with their halves swapped.

@@ -9,22 +9,13 @@
 #include "recovery/key_select.h"
 #include "recovery/password_key.h"
 #include "tests/recovery/cipher_state_reset.h"
+#include "tests/recovery/hex_text.h"
 #include "tests/recovery/crypt_fixtures.h"
 #include "tests/recovery/import_hook.h"
 #include "tests/recovery/scratch_files.h"
 #include "unlock/run_state.h"
 
 namespace {
-
-std::string Hex(const std::string& bytes, size_t limit = 32) {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (size_t i = 0; i < bytes.size() && i < limit; ++i) {
-        text += digits[static_cast<uint8_t>(bytes[i]) >> 4];
-        text += digits[static_cast<uint8_t>(bytes[i]) & 15];
-    }
-    return text;
-}
 
 class CryptFileDecryptor : public ::testing::Test {
   protected:

@@ -10,18 +10,9 @@
 #include "recovery/key_select.h"
 #include "recovery/password_key.h"
 #include "tests/recovery/cipher_state_reset.h"
+#include "tests/recovery/hex_text.h"
 
 namespace {
-
-std::string Hex(const uint8_t* bytes, size_t count) {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (size_t i = 0; i < count; ++i) {
-        text += digits[bytes[i] >> 4];
-        text += digits[bytes[i] & 15];
-    }
-    return text;
-}
 
 // The two-key EDE encryption of the zero block under BuiltInDesKeys[index], computed by OpenSSL.
 std::string OpenSslZeroBlock(int32_t index) {
