@@ -50,23 +50,19 @@ void PumpOnce() {
     }
 }
 
+BOOL CALLBACK RememberDialogWindow(HWND window, LPARAM found) {
+    wchar_t className[32];
+    GetClassNameW(window, className, 32);
+    if (lstrcmpW(className, L"#32770") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 HWND FindResultBox(DWORD threadId) {
-    struct Search {
-        HWND found;
-    } search = {nullptr};
-    EnumThreadWindows(
-        threadId,
-        [](HWND window, LPARAM parameter) -> BOOL {
-            wchar_t className[32];
-            GetClassNameW(window, className, 32);
-            if (lstrcmpW(className, L"#32770") == 0) {
-                reinterpret_cast<Search*>(parameter)->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    EnumThreadWindows(threadId, RememberDialogWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 } // namespace
 
