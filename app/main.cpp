@@ -2,7 +2,7 @@
 // running at that moment ends with the process; a rename is one platform call, done or not.
 #include "app/main_dialog.h"
 #include "res/resource.h"
-#include "unlock/run_state.h"
+#include "common/run_state.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 #include "app/main_dialog.h"
 #include "app/texts.h"
 #include "res/resource.h"
-#include "unlock/run_state.h"
+#include "common/run_state.h"
 #include "unlock/unlock_run.h"
 
 #include <windows.h>

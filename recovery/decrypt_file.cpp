@@ -8,7 +8,7 @@
 #include "crypto/blowfish.h"
 #include "crypto/des.h"
 #include "recovery/key_select.h"
-#include "unlock/run_state.h"
+#include "common/run_state.h"
 
 constexpr uint32_t NameCapacity = 260;      // input path, then output candidates, NUL included
 constexpr uint32_t SuffixCapacity = 10;     // "(%d)" text of the counter, NUL included

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "recovery/file_utilities.h"
-#include "unlock/run_state.h"
+#include "common/run_state.h"
 
 // Used when the caller gives no filter list: one pair, ended by two NULs.
 static const wchar_t DefaultFilter[] = L"All Files\0*.*\0";

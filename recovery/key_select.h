@@ -3,10 +3,7 @@
 #include <cstdint>
 #include "crypto/blowfish.h"
 #include "crypto/des.h"
-
-constexpr int32_t KeySelectorNone = -1;
-constexpr int32_t KeySelectorPassword = 256;
-constexpr int32_t BuiltInDesKeyCount = 10;
+#include "common/key_selector.h"
 
 extern const uint8_t BuiltInDesKeys[BuiltInDesKeyCount][16];
 extern BlowfishState ProcessBlowfish;

@@ -2,7 +2,7 @@
 // after the dialog thread has handled it. Callable from any thread; a missing control makes the
 // call do nothing.
 #include "unlock/unlock_run.h"
-#include "unlock/run_state.h"
+#include "common/run_state.h"
 #include <commctrl.h>
 
 namespace {

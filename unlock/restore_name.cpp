@@ -1,17 +1,29 @@
 // Renames one damaged entry to its restored name, in place.
+#include "unlock/restore_name.h"
 #include "unlock/unlock_run.h"
-#include "unlock/run_state.h"
+#include "common/run_state.h"
 #include "unlock/name_cut.h"
 #include "unlock/walk_limits.h"
 
-void RestoreName(const wchar_t* path) {
-    // As large as the walker's path buffers, so every path the walk hands over fits.
-    wchar_t restored[WalkPathCapacity];
+RestoreOutcome RestoreNameTo(const wchar_t* path, wchar_t* restored, uint32_t* error) {
+    *error = 0;
+    // As large as the walk's path buffers, so every path the walk hands over fits.
     if (!CutRestoredName(path, restored, WalkPathCapacity)) {
-        return;
+        return RestoreLeftByRule;
     }
     // MoveFileW never replaces an existing entry: when the restored name is taken, both stay.
     if (MoveFileW(path, restored)) {
+        return RestoreDone;
+    }
+    *error = GetLastError();
+    return *error == ERROR_ALREADY_EXISTS || *error == ERROR_FILE_EXISTS ? RestoreNameTaken
+                                                                         : RestoreRefused;
+}
+
+void RestoreName(const wchar_t* path) {
+    wchar_t restored[WalkPathCapacity];
+    uint32_t error;
+    if (RestoreNameTo(path, restored, &error) == RestoreDone) {
         RunState.UnlockedCount = RunState.UnlockedCount + 1;
     }
 }

@@ -8,7 +8,7 @@
 #include "recovery/decrypt_file.h"
 #include "recovery/key_select.h"
 #include "recovery/password_key.h"
-#include "unlock/run_state.h"
+#include "common/run_state.h"
 
 RunStateRecord RunState; // the engine's shared record, without the unlock run that owns it
 

@@ -4,7 +4,7 @@
 //   unlock_bench.exe [directories-per-level] [files-per-directory]
 // Builds its tree under D:\bench (D: must be an empty scratch drive), walks it, prints the
 // figures and deletes the tree.
-#include "unlock/run_state.h"
+#include "common/run_state.h"
 #include "unlock/unlock_run.h"
 #include "unlock/walk_limits.h"
 #include <windows.h>

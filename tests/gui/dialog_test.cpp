@@ -180,6 +180,36 @@ TEST_F(Dialog, ContinueRestoresDamagedNamesOnce) {
     EXPECT_EQ(WaitForExit(&run, ExitLimitMs), 0);
 }
 
+TEST_F(Dialog, FurtherContinueCommandsStartNoSecondRun) {
+    const wchar_t* const damaged[] = {L"D:\\one.txt a-1 ", L"D:\\two.txt b-2 ", L"D:\\three c-3 ",
+                                      L"E:\\four.doc d-4 ", L"E:\\five.pdf e-5 "};
+    for (const wchar_t* name : damaged) {
+        ASSERT_TRUE(MakeFile(name));
+    }
+    ASSERT_TRUE(StartProgram(&run));
+    // Continue disables itself, but another program can still send the dialog its command:
+    // two at once, as such a program would.
+    WPARAM command = MAKEWPARAM(IDC_CONTINUE, BN_CLICKED);
+    DWORD started = GetTickCount();
+    PostMessageW(run.dialog, WM_COMMAND, command, 0);
+    PostMessageW(run.dialog, WM_COMMAND, command, 0);
+    HWND box = WaitForBox(&run, L"Done", RunLimitMs);
+    ASSERT_NE(box, nullptr) << "no \"Done\" box";
+    DWORD runTook = GetTickCount() - started;
+    EXPECT_EQ(ReadText(GetDlgItem(box, 0xFFFF)), L"Unlocked 5 file(s)");
+    Click(GetDlgItem(box, IDOK));
+    // And once more after the run. A second run would show its own box within about the time the
+    // first took: wait twice that.
+    PostMessageW(run.dialog, WM_COMMAND, command, 0);
+    DrainPostedMessages(&run);
+    Sleep(2 * runTook + 1000);
+    EXPECT_EQ(FindBox(&run, L"Done"), nullptr) << "a second run reported";
+    EXPECT_TRUE(Exists(L"D:\\one.txt"));
+    EXPECT_TRUE(Exists(L"E:\\five.pdf"));
+    Click(GetDlgItem(run.dialog, IDC_EXIT));
+    EXPECT_EQ(WaitForExit(&run, ExitLimitMs), 0);
+}
+
 TEST_F(Dialog, ExitDuringALongRunEndsAtOnce) {
     // Enough damaged files that the run is still renaming when Exit arrives.
     const int folders = 30;

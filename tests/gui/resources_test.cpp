@@ -177,15 +177,30 @@ TEST_F(Resources, IconGroupHoldsOne16ColourIcon) {
     EXPECT_EQ(header.biBitCount, 4);
 }
 
-TEST_F(Resources, ManifestIsBare) {
+TEST_F(Resources, ManifestAsksToRunAsInvokerAndNothingElse) {
     std::vector<uint8_t> bytes = Load(RT_MANIFEST, IDR_MANIFEST, English);
     ASSERT_FALSE(bytes.empty());
     std::string manifest(bytes.begin(), bytes.end());
-    EXPECT_NE(manifest.find("<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" "
-                            "manifestVersion=\"1.0\"/>"),
-              std::string::npos)
-        << manifest;
+    // No dependency: version 6 of the common controls would change the look and the bar colour.
     EXPECT_EQ(manifest.find("dependency"), std::string::npos) << manifest;
+    EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos) << manifest;
+
+    // The run level as the system itself reads it from the program's manifest: asInvoker, so
+    // Windows treats the program as no legacy program and never virtualises its renames.
+    ACTCTXW context = {};
+    context.cbSize = sizeof(context);
+    context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.lpSource = ProgramPath.c_str();
+    context.lpResourceName = MAKEINTRESOURCEW(IDR_MANIFEST);
+    HANDLE activation = CreateActCtxW(&context);
+    ASSERT_NE(activation, INVALID_HANDLE_VALUE) << "the manifest does not parse: " << manifest;
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
+    SIZE_T written = 0;
+    EXPECT_TRUE(QueryActCtxW(0, activation, nullptr, RunlevelInformationInActivationContext, &level,
+                             sizeof(level), &written));
+    EXPECT_EQ(level.RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
+    EXPECT_EQ(level.UiAccess, 0u);
+    ReleaseActCtx(activation);
 }
 
 TEST_F(Resources, VersionBlockIsRussian) {

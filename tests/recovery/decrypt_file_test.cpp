@@ -11,9 +11,9 @@
 #include "tests/recovery/cipher_state_reset.h"
 #include "tests/recovery/hex_text.h"
 #include "tests/recovery/crypt_fixtures.h"
-#include "tests/recovery/import_hook.h"
+#include "tests/support/import_hook.h"
 #include "tests/recovery/scratch_files.h"
-#include "unlock/run_state.h"
+#include "common/run_state.h"
 
 namespace {
 

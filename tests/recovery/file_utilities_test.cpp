@@ -12,7 +12,7 @@
 
 #include "recovery/file_utilities.h"
 #include "tests/recovery/scratch_files.h"
-#include "unlock/run_state.h"
+#include "common/run_state.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The test window and the file helpers of the unlock tests.
 #include "tests/unlock/test_window.h"
-#include "unlock/run_state.h"
+#include "common/run_state.h"
 #include "unlock/unlock_run.h"
 #include "unlock/walk_limits.h"
 #include <commctrl.h>
@@ -91,6 +91,7 @@ void PrepareTestWindow() {
     RunState.UsedBytes = 0;
     RunState.WalkedBytes = 0;
     RunState.KeySelector = 0;
+    ResetDialogReport();
 }
 
 int PumpUntilThreadEnds(HANDLE thread) {

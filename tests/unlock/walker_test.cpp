@@ -1,6 +1,9 @@
-// The directory walk and the name restoration on real folders of the mapped drive D:.
+// The shared directory walk and the name restoration on real folders of the mapped drives, then
+// the dialog's view of a walk: its progress positions and its paced status text.
+#include "tests/support/import_hook.h"
 #include "tests/unlock/test_window.h"
-#include "unlock/run_state.h"
+#include "tests/unlock/walk_record.h"
+#include "common/run_state.h"
 #include "unlock/unlock_run.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -18,9 +21,7 @@ class Walker : public ::testing::Test {
         ASSERT_TRUE(MakeFolder(Root));
     }
     void TearDown() override { ClearTestDrives(); }
-    static void Walk(const std::wstring& directory) {
-        DirectoryWalker(directory.c_str(), SuffixPattern);
-    }
+    static void Walk(const std::wstring& directory) { WalkRecorded(directory); }
 };
 
 struct Rename {
@@ -68,10 +69,16 @@ TEST_F(Walker, DamagedFolderIsRestoredAfterItsContents) {
     EXPECT_EQ(ReadWhole(Root + L"\\photos\\inner\\deep.txt"), "deep");
     EXPECT_EQ(ReadWhole(Root + L"\\photos\\plain.txt"), "plain");
     EXPECT_FALSE(Exists(outer));
-    // The folder was walked under its damaged name, deepest first.
-    ASSERT_EQ(Reports.statuses.size(), 3u);
-    EXPECT_EQ(Reports.statuses[1], L"D:\\walk\\photos ab-cd ");
-    EXPECT_EQ(Reports.statuses[2], L"D:\\walk\\photos ab-cd \\inner 1-2 ");
+    // The folder was walked under its damaged name, and restored after everything in it, the
+    // deepest first.
+    EXPECT_EQ(Walked.entered, (std::vector<std::wstring>{L"D:\\walk", L"D:\\walk\\photos ab-cd ",
+                                                         L"D:\\walk\\photos ab-cd \\inner 1-2 "}));
+    EXPECT_EQ(Walked.matches,
+              (std::vector<std::wstring>{L"D:\\walk\\photos ab-cd \\inner 1-2 \\deep.txt 3-4 ",
+                                         L"D:\\walk\\photos ab-cd \\a.jpg ab-cd ",
+                                         L"D:\\walk\\photos ab-cd \\inner 1-2 ",
+                                         L"D:\\walk\\photos ab-cd "}));
+    EXPECT_EQ(Walked.files, 3);
 }
 
 TEST_F(Walker, RestoredNameThatExistsLeavesBoth) {
@@ -130,40 +137,6 @@ TEST_F(Walker, EntriesInUseOrReadOnlyLoseNothing) {
     EXPECT_EQ(RunState.UnlockedCount, 1 + readOnlyMoved);
 }
 
-TEST_F(Walker, ProgressForAKnownTree) {
-    // Sizes against 1000 used bytes, in listing order: 10 %, 35 %, 99 %, exactly 100 %, past.
-    ASSERT_TRUE(MakeFileOfSize(Root + L"\\a.bin", 100));
-    ASSERT_TRUE(MakeFolder(Root + L"\\b"));
-    ASSERT_TRUE(MakeFileOfSize(Root + L"\\b\\inner.bin", 250));
-    ASSERT_TRUE(MakeFolder(Root + L"\\b\\empty"));
-    ASSERT_TRUE(MakeFileOfSize(Root + L"\\c.bin", 649));
-    ASSERT_TRUE(MakeFileOfSize(Root + L"\\d.bin", 1));
-    ASSERT_TRUE(MakeFileOfSize(Root + L"\\e.bin", 5));
-    RunState.UsedBytes = 1000;
-    Walk(Root);
-    EXPECT_EQ(Reports.positions, (std::vector<int>{10, 35, 99, 100, 100}));
-    EXPECT_EQ(RunState.WalkedBytes, 1005);
-    // One status text per directory entered, from the drive letter on; the empty directory
-    // sent no progress of its own.
-    EXPECT_EQ(Reports.statuses,
-              (std::vector<std::wstring>{L"D:\\walk", L"D:\\walk\\b", L"D:\\walk\\b\\empty"}));
-    wchar_t shown[256] = L"";
-    SendMessageW(RunState.StatusBar, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(shown));
-    EXPECT_EQ(std::wstring(shown), L"D:\\walk\\b\\empty");
-    EXPECT_EQ(SendMessageW(RunState.ProgressBar, PBM_GETPOS, 0, 0), 100);
-}
-
-TEST_F(Walker, ProgressWithNoUsedBytes) {
-    ASSERT_TRUE(MakeFileOfSize(Root + L"\\a.bin", 0));
-    ASSERT_TRUE(MakeFileOfSize(Root + L"\\b.bin", 7));
-    RunState.UsedBytes = 0;
-    Walk(Root);
-    EXPECT_EQ(Reports.positions, (std::vector<int>{100, 100}));
-    Reports = ReportRecord();
-    Walk(L"\\\\?\\D:");
-    EXPECT_EQ(Reports.statuses.front(), L"D:");
-}
-
 TEST_F(Walker, LongPathsAreWalkedOrSkippedWhole) {
     // Folders of 200 characters down to a path of just over 1000 characters.
     std::wstring folder = Root;
@@ -184,54 +157,205 @@ TEST_F(Walker, LongPathsAreWalkedOrSkippedWhole) {
     std::wstring restored = folder + L"\\" + fits.substr(0, fits.size() - 5);
     EXPECT_EQ(ReadWhole(restored), "fits");
     EXPECT_EQ(ReadWhole(inner + L"\\toolong x-y "), "long");
-}
-
-void WalkDeepTree(void*) {
-    DirectoryWalker(L"\\\\?\\D:\\walk", SuffixPattern);
-}
-
-TEST_F(Walker, DeepTreeOnTheWorkerStack) {
-    // 400 levels of about 4.8 KiB of stack each: deeper than the platform's default 1 MiB
-    // thread stack holds, within the worker's.
-    std::wstring folder = Root;
-    for (int level = 1; level <= 400; ++level) {
-        folder += L"\\d";
-        ASSERT_TRUE(MakeFolder(folder)) << level;
-    }
-    ASSERT_TRUE(WriteWhole(folder + L"\\a b-c ", "at 400"));
-    RunOnWorkerStack(WalkDeepTree, nullptr);
-    EXPECT_EQ(RunState.UnlockedCount, 1);
-    EXPECT_EQ(Reports.statuses.size(), 401u);
-    EXPECT_EQ(ReadWhole(folder + L"\\a"), "at 400");
-    // Removed bottom-up by known paths: listing each level again would cost far more.
-    DeleteFileW((folder + L"\\a").c_str());
-    while (folder.size() > Root.size()) {
-        RemoveDirectoryW(folder.c_str());
-        folder.resize(folder.size() - 2);
-    }
-}
-
-void WalkDriveG(void*) {
-    DirectoryWalker(L"\\\\?\\G:", SuffixPattern);
+    EXPECT_EQ(Walked.tooLong, std::vector<std::wstring>{L"toolong x-y "});
 }
 
 // G: holds links back to G:\loop and to G:\ from inside G:\loop, and one to G:\target
 // (see make-links.sh: Wine cannot make them from this side).
-TEST_F(Walker, LinkLoopsEndAndOtherLinksAreWalked) {
-    if (!IsFolder(L"\\\\?\\G:\\loop\\a\\back\\a")) {
-        GTEST_SKIP() << "drive G: with its links is not prepared";
+class LinkWalk : public Walker {
+  protected:
+    void SetUp() override {
+        Walker::SetUp();
+        if (!IsFolder(L"\\\\?\\G:\\loop\\a\\back\\a")) {
+            GTEST_SKIP() << "drive G: with its links is not prepared";
+        }
+        ASSERT_TRUE(WriteWhole(L"\\\\?\\G:\\target\\far 1-2 ", "far"));
+        ASSERT_TRUE(WriteWhole(L"\\\\?\\G:\\loop\\a\\near 3-4 ", "near"));
     }
-    ASSERT_TRUE(WriteWhole(L"\\\\?\\G:\\target\\far 1-2 ", "far"));
-    ASSERT_TRUE(WriteWhole(L"\\\\?\\G:\\loop\\a\\near 3-4 ", "near"));
+    void TearDown() override {
+        DeleteFileW(L"\\\\?\\G:\\loop\\a\\near");
+        DeleteFileW(L"\\\\?\\G:\\target\\far");
+        DeleteFileW(L"\\\\?\\G:\\target\\far 1-2 ");
+        Walker::TearDown();
+    }
+    // On a thread with the worker's stack: a loop the guard missed would end there, at the path
+    // limit, instead of overflowing the test's own stack.
+    static void WalkDriveG(void*) { WalkRecorded(L"\\\\?\\G:"); }
+};
+
+TEST_F(LinkWalk, LoopsEndAndOtherLinksAreWalked) {
     RunOnWorkerStack(WalkDriveG, nullptr);
     EXPECT_EQ(RunState.UnlockedCount, 2);
     EXPECT_EQ(ReadWhole(L"\\\\?\\G:\\loop\\a\\near"), "near");
     EXPECT_EQ(ReadWhole(L"\\\\?\\G:\\target\\far"), "far");
     // The links back are not entered; the link elsewhere is, and its target again on its own.
-    EXPECT_EQ(Reports.statuses, (std::vector<std::wstring>{L"G:", L"G:\\loop", L"G:\\loop\\a",
-                                                           L"G:\\loop\\a\\away", L"G:\\target"}));
-    DeleteFileW(L"\\\\?\\G:\\loop\\a\\near");
-    DeleteFileW(L"\\\\?\\G:\\target\\far");
+    EXPECT_EQ(Walked.entered, (std::vector<std::wstring>{L"G:", L"G:\\loop", L"G:\\loop\\a",
+                                                         L"G:\\loop\\a\\away", L"G:\\target"}));
+}
+
+BOOL WINAPI NoFileIdInfo(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+}
+
+TEST_F(LinkWalk, LoopsEndWhereTheSystemHasNo128BitFileIds) {
+    // As on Windows 7: the identity falls back to the volume serial and 64-bit file index.
+    void* original = ReplaceImport("kernel32.dll", "GetFileInformationByHandleEx",
+                                   reinterpret_cast<void*>(NoFileIdInfo));
+    ASSERT_NE(original, nullptr);
+    RunOnWorkerStack(WalkDriveG, nullptr);
+    ReplaceImport("kernel32.dll", "GetFileInformationByHandleEx", original);
+    EXPECT_EQ(RunState.UnlockedCount, 2);
+    EXPECT_EQ(Walked.entered, (std::vector<std::wstring>{L"G:", L"G:\\loop", L"G:\\loop\\a",
+                                                         L"G:\\loop\\a\\away", L"G:\\target"}));
+}
+
+using CreateFileFunction = HANDLE(WINAPI*)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD,
+                                           DWORD, HANDLE);
+CreateFileFunction OriginalCreateFile = nullptr;
+
+// The link G:\loop\a\away cannot be opened to read its identity; everything else opens as usual.
+HANDLE WINAPI AwayCannotBeOpened(LPCWSTR path, DWORD access, DWORD share,
+                                 LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                 HANDLE templateFile) {
+    std::wstring name = path;
+    if (name.size() >= 5 && name.compare(name.size() - 5, 5, L"\\away") == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return OriginalCreateFile(path, access, share, security, disposition, flags, templateFile);
+}
+
+TEST_F(LinkWalk, LinkWhoseTargetCannotBeIdentifiedIsNotEntered) {
+    OriginalCreateFile = reinterpret_cast<CreateFileFunction>(
+        ReplaceImport("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(AwayCannotBeOpened)));
+    ASSERT_NE(OriginalCreateFile, nullptr);
+    RunOnWorkerStack(WalkDriveG, nullptr);
+    ReplaceImport("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(OriginalCreateFile));
+    // Whether it leads back cannot be told, so it is left; its target is still walked on its own.
+    EXPECT_EQ(Walked.entered,
+              (std::vector<std::wstring>{L"G:", L"G:\\loop", L"G:\\loop\\a", L"G:\\target"}));
+    EXPECT_EQ(RunState.UnlockedCount, 2);
+}
+
+// The dialog's view of one drive's walk: positions sent only when they change, the status text
+// paced but always ending on the last directory entered.
+class DialogWalk : public Walker {
+  protected:
+    static void Walk(const std::wstring& directory) {
+        DirectoryWalker(directory.c_str(), SuffixPattern);
+    }
+};
+
+TEST_F(DialogWalk, ProgressForAKnownTree) {
+    // Sizes against 1000 used bytes, in listing order: 10 %, 35 %, 99 %, exactly 100 %, past.
+    ASSERT_TRUE(MakeFileOfSize(Root + L"\\a.bin", 100));
+    ASSERT_TRUE(MakeFolder(Root + L"\\b"));
+    ASSERT_TRUE(MakeFileOfSize(Root + L"\\b\\inner.bin", 250));
+    ASSERT_TRUE(MakeFolder(Root + L"\\b\\empty"));
+    ASSERT_TRUE(MakeFileOfSize(Root + L"\\c.bin", 649));
+    ASSERT_TRUE(MakeFileOfSize(Root + L"\\d.bin", 1));
+    ASSERT_TRUE(MakeFileOfSize(Root + L"\\e.bin", 5));
+    RunState.UsedBytes = 1000;
+    Walk(Root);
+    // The last file would set 100 again: not sent.
+    EXPECT_EQ(Reports.positions, (std::vector<int>{10, 35, 99, 100}));
+    EXPECT_EQ(RunState.WalkedBytes, 1005);
+    // The start shown at once, from the drive letter on; at the end, the last directory entered.
+    ASSERT_FALSE(Reports.statuses.empty());
+    EXPECT_EQ(Reports.statuses.front(), L"D:\\walk");
+    EXPECT_EQ(Reports.statuses.back(), L"D:\\walk\\b\\empty");
+    wchar_t shown[256] = L"";
+    SendMessageW(RunState.StatusBar, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(shown));
+    EXPECT_EQ(std::wstring(shown), L"D:\\walk\\b\\empty");
+    EXPECT_EQ(SendMessageW(RunState.ProgressBar, PBM_GETPOS, 0, 0), 100);
+}
+
+TEST_F(DialogWalk, ProgressWithNoUsedBytes) {
+    ASSERT_TRUE(MakeFileOfSize(Root + L"\\a.bin", 0));
+    ASSERT_TRUE(MakeFileOfSize(Root + L"\\b.bin", 7));
+    RunState.UsedBytes = 0;
+    Walk(Root);
+    EXPECT_EQ(Reports.positions, std::vector<int>{100});
+    Reports = ReportRecord();
+    Walk(L"\\\\?\\D:");
+    EXPECT_EQ(Reports.statuses.front(), L"D:");
+    EXPECT_TRUE(Reports.positions.empty()); // the bar stands at 100 already
+}
+
+// A clock for the status pacing that the test moves: it stands still but for the first listing of
+// a folder named "slow", which takes 100 ms, or it races ahead by a second at every reading.
+DWORD FakeNow = 0;
+int ClockRaces = 0;
+using FindFirstFunction = HANDLE(WINAPI*)(LPCWSTR, FINDEX_INFO_LEVELS, LPVOID, FINDEX_SEARCH_OPS,
+                                          LPVOID, DWORD);
+FindFirstFunction OriginalFindFirst = nullptr;
+
+DWORD WINAPI FakeTickCount() {
+    if (ClockRaces) {
+        FakeNow += 1000;
+    }
+    return FakeNow;
+}
+
+HANDLE WINAPI SlowFolderTakesTime(LPCWSTR path, FINDEX_INFO_LEVELS level, LPVOID found,
+                                  FINDEX_SEARCH_OPS search, LPVOID filter, DWORD flags) {
+    if (std::wstring(path).find(L"\\slow\\*.*") != std::wstring::npos) {
+        FakeNow += 100;
+    }
+    return OriginalFindFirst(path, level, found, search, filter, flags);
+}
+
+class PacedStatus : public DialogWalk {
+  protected:
+    void SetUp() override {
+        DialogWalk::SetUp();
+        // walk\a\inner, walk\slow with two files, walk\z: entered in this order.
+        ASSERT_TRUE(MakeFolder(Root + L"\\a"));
+        ASSERT_TRUE(MakeFolder(Root + L"\\a\\inner"));
+        ASSERT_TRUE(MakeFolder(Root + L"\\slow"));
+        ASSERT_TRUE(MakeFileOfSize(Root + L"\\slow\\one.bin", 10));
+        ASSERT_TRUE(MakeFileOfSize(Root + L"\\slow\\two.bin", 10));
+        ASSERT_TRUE(MakeFolder(Root + L"\\z"));
+        FakeNow = 5000;
+        ClockRaces = 0;
+        OriginalTickCount =
+            ReplaceImport("kernel32.dll", "GetTickCount", reinterpret_cast<void*>(FakeTickCount));
+        OriginalFindFirst = reinterpret_cast<FindFirstFunction>(ReplaceImport(
+            "kernel32.dll", "FindFirstFileExW", reinterpret_cast<void*>(SlowFolderTakesTime)));
+        ASSERT_NE(OriginalTickCount, nullptr);
+        ASSERT_NE(OriginalFindFirst, nullptr);
+    }
+    void TearDown() override {
+        if (OriginalTickCount != nullptr) {
+            ReplaceImport("kernel32.dll", "GetTickCount", OriginalTickCount);
+        }
+        if (OriginalFindFirst != nullptr) {
+            ReplaceImport("kernel32.dll", "FindFirstFileExW",
+                          reinterpret_cast<void*>(OriginalFindFirst));
+        }
+        DialogWalk::TearDown();
+    }
+    void* OriginalTickCount = nullptr;
+};
+
+TEST_F(PacedStatus, ShowsTheStartAFolderThatTakesTimeAndTheLast) {
+    RunState.UsedBytes = 1000;
+    Walk(Root);
+    // walk\a and walk\a\inner come and go within the same instant: never shown. The slow folder
+    // is shown at its first file, once its listing has taken 100 ms; walk\z, entered in the same
+    // instant as that, when the walk ends.
+    EXPECT_EQ(Reports.statuses,
+              (std::vector<std::wstring>{L"D:\\walk", L"D:\\walk\\slow", L"D:\\walk\\z"}));
+}
+
+TEST_F(PacedStatus, ShowsEveryFolderWhenEachTakesLonger) {
+    ClockRaces = 1;
+    RunState.UsedBytes = 1000;
+    Walk(Root);
+    WalkRecorded(Root);
+    EXPECT_EQ(Reports.statuses, Walked.entered);
+    EXPECT_EQ(Walked.entered.size(), 5u);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 // Whole runs: StartUnlockRun on the test window, the worker over every mapped drive (C: is the
 // prefix's own, holding no damaged names; D:, E: and F: are the test's), the result box.
+#include "tests/support/import_hook.h"
 #include "tests/unlock/test_window.h"
 #include "unlock/drive_rule.h"
-#include "unlock/run_state.h"
+#include "common/run_state.h"
 #include "unlock/unlock_run.h"
 #include "app/texts.h"
 #include <commctrl.h>
@@ -76,9 +77,12 @@ TEST_F(WholeRun, CountsAddUpOverDrivesInOneResult) {
     EXPECT_EQ(Reports.ranges[0], MAKELPARAM(0, 100));
     ASSERT_FALSE(Reports.positions.empty());
     EXPECT_EQ(Reports.positions.back(), 100);
-    for (int position : Reports.positions) {
-        EXPECT_GE(position, 0);
-        EXPECT_LE(position, 100);
+    for (size_t i = 0; i < Reports.positions.size(); ++i) {
+        EXPECT_GE(Reports.positions[i], 0);
+        EXPECT_LE(Reports.positions[i], 100);
+        if (i > 0) {
+            EXPECT_NE(Reports.positions[i], Reports.positions[i - 1]) << "sent twice at " << i;
+        }
     }
     for (const std::wstring& status : Reports.statuses) {
         EXPECT_EQ(status.find(L"\\\\?\\"), std::wstring::npos) << Shown(status);
@@ -101,6 +105,99 @@ TEST_F(WholeRun, RussianResultAndNothingFound) {
     outcome = RunWholeUnlock();
     EXPECT_EQ(outcome.boxes, 1);
     EXPECT_EQ(outcome.text, L"Unlocked 0 file(s)");
+}
+
+// Used bytes as the drives report them: D: 1000 of 10000 in use (9000 free, of which 7000 are
+// the caller's), E: 400 of 400; every other drive answers nothing, which shows its files as 100.
+using FreeSpaceFunction = BOOL(WINAPI*)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+
+BOOL WINAPI KnownFreeSpace(LPCWSTR root, PULARGE_INTEGER callerFree, PULARGE_INTEGER total,
+                           PULARGE_INTEGER free) {
+    ULONGLONG values[3] = {0, 0, 0}; // caller's free, total, free
+    std::wstring path = root;
+    if (path == L"\\\\?\\D:\\") {
+        values[0] = 7000, values[1] = 10000, values[2] = 9000;
+    } else if (path == L"\\\\?\\E:\\") {
+        values[0] = 0, values[1] = 400, values[2] = 0;
+    } else {
+        SetLastError(ERROR_NOT_READY);
+        return FALSE;
+    }
+    if (callerFree != nullptr) {
+        callerFree->QuadPart = values[0];
+    }
+    total->QuadPart = values[1];
+    free->QuadPart = values[2];
+    return TRUE;
+}
+
+TEST_F(WholeRun, ProgressOfEachDriveAgainstItsOwnUsedBytes) {
+    ASSERT_TRUE(MakeFileOfSize(L"\\\\?\\D:\\a.bin", 100));
+    ASSERT_TRUE(MakeFileOfSize(L"\\\\?\\D:\\b.bin", 150));
+    ASSERT_TRUE(MakeFileOfSize(L"\\\\?\\E:\\c.bin", 200));
+    ASSERT_TRUE(MakeFileOfSize(L"\\\\?\\E:\\d.bin", 200));
+    void* original = ReplaceImport("kernel32.dll", "GetDiskFreeSpaceExW",
+                                   reinterpret_cast<void*>(KnownFreeSpace));
+    ASSERT_NE(original, nullptr);
+    RunOutcome outcome = RunWholeUnlock();
+    ReplaceImport("kernel32.dll", "GetDiskFreeSpaceExW", original);
+    ASSERT_TRUE(outcome.ended);
+    // C: (files, no answer): 100. D: 100 and 250 of 1000 used. E: from its own 0, 200 and 400
+    // of 400. F: and G: hold no files, and the final 100 is where the bar stands already.
+    EXPECT_EQ(Reports.positions, (std::vector<int>{100, 10, 25, 50, 100}));
+    EXPECT_EQ(RunState.UsedBytes, 0); // the last drive searched answered nothing
+}
+
+TEST_F(WholeRun, DeepestTreeOnTheWorkersOwnStack) {
+    // 500 levels: about 2.4 MiB of the walk's stack, more than a thread's default 1 MiB holds.
+    std::wstring folder = L"\\\\?\\D:";
+    for (int level = 1; level <= 500; ++level) {
+        folder += L"\\d";
+        ASSERT_TRUE(MakeFolder(folder)) << level;
+    }
+    ASSERT_TRUE(WriteWhole(folder + L"\\a b-c ", "at 500"));
+    RunOutcome outcome = RunWholeUnlock();
+    ASSERT_TRUE(outcome.ended);
+    EXPECT_EQ(outcome.text, L"Unlocked 1 file(s)");
+    EXPECT_EQ(ReadWhole(folder + L"\\a"), "at 500");
+    // Removed bottom-up by known paths: listing each level again would cost far more.
+    DeleteFileW((folder + L"\\a").c_str());
+    while (folder.size() > 6) {
+        RemoveDirectoryW(folder.c_str());
+        folder.resize(folder.size() - 2);
+    }
+}
+
+// The 64-bit system folder and the 32-bit one. A 32-bit process reaches the first only through
+// the alias sysnative; a 64-bit process has no redirection and reaches it by its name.
+std::wstring SystemFolder64() {
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    return wow64 ? L"\\\\?\\C:\\windows\\sysnative" : L"\\\\?\\C:\\windows\\system32";
+}
+const std::wstring SystemFolder32 = L"\\\\?\\C:\\windows\\syswow64";
+const std::wstring Damaged = L"\\rescindo-test.dat a-b ";
+const std::wstring Restored = L"\\rescindo-test.dat";
+
+void RemoveSystemFolderFiles() {
+    for (const std::wstring& folder : {SystemFolder64(), SystemFolder32}) {
+        DeleteFileW((folder + Damaged).c_str());
+        DeleteFileW((folder + Restored).c_str());
+    }
+}
+
+TEST_F(WholeRun, BothSystemFoldersAreSearchedOnce) {
+    RemoveSystemFolderFiles();
+    ASSERT_TRUE(WriteWhole(SystemFolder64() + Damaged, "64"));
+    ASSERT_TRUE(WriteWhole(SystemFolder32 + Damaged, "32"));
+    RunOutcome outcome = RunWholeUnlock();
+    std::string restored64 = ReadWhole(SystemFolder64() + Restored);
+    std::string restored32 = ReadWhole(SystemFolder32 + Restored);
+    RemoveSystemFolderFiles();
+    ASSERT_TRUE(outcome.ended);
+    EXPECT_EQ(outcome.text, L"Unlocked 2 file(s)");
+    EXPECT_EQ(restored64, "64");
+    EXPECT_EQ(restored32, "32");
 }
 
 TEST(ControlWrappers, WithoutControlsDoNothing) {

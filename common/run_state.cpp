@@ -1,4 +1,4 @@
 // The process-wide run record: zero-initialised at process start.
-#include "unlock/run_state.h"
+#include "common/run_state.h"
 
 RunStateRecord RunState;

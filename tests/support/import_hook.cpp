@@ -1,5 +1,5 @@
 // Import-table patching of the test executable itself.
-#include "tests/recovery/import_hook.h"
+#include "tests/support/import_hook.h"
 
 #include <windows.h>
 #include <cstdint>

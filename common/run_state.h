@@ -1,8 +1,10 @@
-// The one process-wide record shared by the dialog, the unlock worker and the recovery engine.
+// The one process-wide record shared by the dialog, the unlock run, the recovery engine and the
+// console program.
 // Zero at process start; no lock guards it (see the comments at each writer).
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include "common/key_selector.h"
 
 struct RunStateRecord {
     // Written by the dialog during set-up, before a run can start.

@@ -1,0 +1,31 @@
+// The recording walk report of the tests.
+#include "tests/unlock/walk_record.h"
+#include "unlock/unlock_run.h"
+
+WalkRecord Walked;
+
+namespace {
+void EnteredDirectory(const wchar_t* directory) {
+    Walked.entered.push_back(ShownPath(directory));
+}
+
+void MetFile(uint32_t, uint32_t) {
+    Walked.files += 1;
+}
+
+void MetMatch(const wchar_t* entryPath) {
+    Walked.matches.push_back(ShownPath(entryPath));
+    RestoreName(entryPath);
+}
+
+void MetTooLong(const wchar_t*, const wchar_t* name, int) {
+    Walked.tooLong.push_back(name);
+}
+
+const WalkReport RecordingReport = {EnteredDirectory, MetFile, MetMatch, MetTooLong};
+} // namespace
+
+void WalkRecorded(const std::wstring& directory) {
+    Walked = WalkRecord();
+    WalkTree(directory.c_str(), SuffixPattern, &RecordingReport);
+}

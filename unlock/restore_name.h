@@ -1,0 +1,16 @@
+// The rename that gives a damaged entry its name back, with its outcome, for every front end.
+#pragma once
+#include <cstdint>
+
+enum RestoreOutcome : int32_t {
+    RestoreDone = 0,
+    RestoreLeftByRule = 1, // the restored name would be empty, "." or "..": nothing is tried
+    RestoreNameTaken = 2,  // an entry with the restored name exists: both stay as they are
+    RestoreRefused = 3,    // the platform refused the rename (access, in use, read-only medium)
+};
+
+// Cuts path (a walk's full path of a damaged entry) to its restored path, written into restored
+// (WalkPathCapacity wide characters), and renames the entry in place; never replaces an existing
+// entry. error receives the platform's error of a taken or refused rename, else 0. Counts
+// nothing: the caller does.
+RestoreOutcome RestoreNameTo(const wchar_t* path, wchar_t* restored, uint32_t* error);

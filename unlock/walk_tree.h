@@ -1,0 +1,33 @@
+// The walk of one directory tree, shared by the dialog program and the console program: the
+// order of the walk, its path limits and its guard against link loops exist once.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+// What the walk tells its caller as it goes. This record of functions is the program's one
+// callback beyond the dialog and thread procedures: the dialog fills it with its controls and
+// the rename, the console program with printing, journalling or only predicting, so that
+// neither front end copies the walk.
+struct WalkReport {
+    // A directory is entered, before it is listed (long-path form, no trailing separator).
+    void (*enteredDirectory)(const wchar_t* directory);
+    // The first listing met a file of this size.
+    void (*metFile)(uint32_t sizeHigh, uint32_t sizeLow);
+    // An entry matching the pattern, by its full path, after its whole directory's tree has been
+    // walked: so the deepest entries come first and a directory after everything in it.
+    void (*metMatch)(const wchar_t* entryPath);
+    // An entry left alone because its path would not fit WalkPathCapacity: a subdirectory that is
+    // therefore not walked (isMatch 0), or a match that is not handed over (isMatch 1).
+    void (*metTooLong)(const wchar_t* directory, const wchar_t* name, int isMatch);
+};
+
+// Walks the tree below directory (long-path form, no trailing separator) depth first: for each
+// directory, one listing of every entry, descending into each subdirectory at once, then one
+// listing of the entries that match pattern. A link that leads back into the walk, or whose
+// target cannot be identified, is not entered.
+void WalkTree(const wchar_t* directory, const wchar_t* pattern, const WalkReport* report);
+
+// Shared by the walk and its front ends: the listing flags the walk uses, and the text shown for
+// a directory, from its drive letter on (\\?\C:\Users shows as C:\Users).
+HANDLE OpenListing(const wchar_t* searchPath, WIN32_FIND_DATAW* found);
+const wchar_t* ShownPath(const wchar_t* directory);
