@@ -31,6 +31,9 @@ else
     epoch=${SOURCE_DATE_EPOCH:?"$root is not a git checkout: set SOURCE_DATE_EPOCH to the commit's time"}
     commit="(source tree outside git)"
 fi
+# The time goes into the zip alone. The build must not need it (the linker would take it for the
+# PE header), as the tested build/win32 is built without it.
+unset SOURCE_DATE_EPOCH
 
 "$root/scripts/install-deps.sh"
 

@@ -109,7 +109,8 @@ def git(source, *arguments):
 
 def main(argv):
     if len(argv) != 3:
-        sys.exit(__doc__)
+        print(__doc__)
+        sys.exit(2)
     source, tested_build = os.path.abspath(argv[1]), os.path.abspath(argv[2])
     files = git(source, "ls-files", "-z", "--cached", "--others", "--exclude-standard").split("\0")
     files = sorted({name for name in files if name})
@@ -135,10 +136,11 @@ def main(argv):
             capture_output=True,
             text=True,
         )
-        print(f"release in {tree}: {time.monotonic() - started:.1f} s")
+        print(f"release in {tree}: {time.monotonic() - started:.1f} s", flush=True)
         if run.returncode != 0:
             print(run.stdout + run.stderr)
-            sys.exit(f"FAILED: release.sh in {tree} exited with {run.returncode}")
+            print(f"FAILED: release.sh in {tree} exited with {run.returncode}")
+            sys.exit(1)
         dists.append(os.path.join(tree, "dist"))
 
     problems = compare_dists(*dists)
@@ -150,7 +152,8 @@ def main(argv):
         problems += compare_with_tested(zip_path, tested_build)
     if problems:
         print("\n".join(f"FAILED: {problem}" for problem in problems))
-        sys.exit(f"the two releases are kept in {scratch}")
+        print(f"the two releases are kept in {scratch}")
+        sys.exit(1)
 
     digest = hashlib.sha256(open(zip_path, "rb").read()).hexdigest()
     print(f"both releases give {zips[0]}, SHA-256 {digest}, and ship the tested programs")
