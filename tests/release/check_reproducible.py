@@ -116,11 +116,13 @@ def main(argv):
     files = sorted({name for name in files if name})
     epoch = git(source, "log", "-1", "--format=%ct").strip()
 
+    # Both copies first, so that an edit made meanwhile cannot reach only one of them.
     scratch = tempfile.mkdtemp(prefix="rescindo-release-check.")
+    for folder, _, _ in BUILDERS:
+        copy_source(source, files, os.path.join(scratch, folder))
     dists = []
     for folder, settings, umask in BUILDERS:
         tree = os.path.join(scratch, folder)
-        copy_source(source, files, tree)
         environment = {
             name: value
             for name, value in os.environ.items()
