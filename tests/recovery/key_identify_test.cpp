@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -126,6 +127,34 @@ TEST_F(KeyIdentify, RandomBytesFitNoKey) {
                                              &match),
                       KeyNoneFits)
                 << FileSignatures[s].extensions << " fitted " << match.fittingKeys;
+        }
+    }
+}
+
+// Heads of every length up to a few blocks, each in a buffer of exactly its size so that the
+// address sanitizer sees any read past it, under files as long, a little longer, and far longer.
+TEST_F(KeyIdentify, ShortHeadsAreReadWithinTheirBytes) {
+    std::mt19937 random(5);
+    for (uint32_t length = 0; length <= 72; ++length) {
+        const uint64_t fileSizes[] = {length, length + 1ull, length + 100ull, 1ull << 40};
+        for (uint64_t fileSize : fileSizes) {
+            std::unique_ptr<uint8_t[]> bytes(new uint8_t[length + (length == 0)]);
+            for (uint32_t i = 0; i < length; ++i) {
+                bytes[i] = static_cast<uint8_t>(random());
+            }
+            CipherHead head = {bytes.get(), length, fileSize};
+            for (uint32_t s = 0; s < FileSignatureCount; ++s) {
+                std::wstring extension = Wide(FileSignatures[s].extensions);
+                extension = extension.substr(0, extension.find(L' '));
+                KeyMatch match;
+                KeySearchResult result = IdentifyKeyBySignature(
+                    extension.c_str(), static_cast<uint32_t>(extension.size()), &head, 1, &match);
+                EXPECT_TRUE(result == KeyNoneFits || result == KeyTooShort) << result;
+            }
+            std::unique_ptr<uint8_t[]> original(new uint8_t[length + (length == 0)]);
+            std::memcpy(original.get(), bytes.get(), length);
+            KeyMatch match;
+            FindPairKeyInHeads(original.get(), fileSize, &head, 1, &match);
         }
     }
 }
