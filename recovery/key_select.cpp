@@ -5,6 +5,7 @@
 
 BlowfishState ProcessBlowfish;
 uint8_t CipherStateReady;
+int32_t TripleDesKeyIndex = KeySelectorNone;
 
 // Keys triple-DES from one table entry and starts its chain at the encryption of the zero block,
 // the same starting point Blowfish takes when keyed without an IV.
@@ -16,6 +17,7 @@ static void KeyTripleDes(int32_t index) {
     ProcessTripleDes.schedule3 = ProcessTripleDes.schedule1;
     TripleDesEncryptBlock(ProcessTripleDes.savedIv, ProcessTripleDes.savedIv);
     std::memcpy(ProcessTripleDes.ivRegister, ProcessTripleDes.savedIv, 8);
+    TripleDesKeyIndex = index;
 }
 
 int32_t SelectKey(int32_t selector) {
@@ -26,12 +28,13 @@ int32_t SelectKey(int32_t selector) {
         return 0;
     }
     if (selector == KeySelectorPassword) {
-        // The password key keeps its own snapshot: rewind to whichever key was derived last.
+        // The Blowfish snapshot is the key of the password derived last: resetting to it both
+        // keys and rewinds.
         BlowfishReset(&ProcessBlowfish);
-    } else if (CipherStateReady) {
-        // Once ready, triple-DES is only rewound: the first key chosen stays for the process.
+    } else if (selector == TripleDesKeyIndex) {
         std::memcpy(ProcessTripleDes.ivRegister, ProcessTripleDes.savedIv, 8);
     } else {
+        // A caller that moves to another key gets that key, never the one chosen before.
         KeyTripleDes(selector);
     }
     CipherStateReady = 1;

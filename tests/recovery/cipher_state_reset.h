@@ -7,6 +7,7 @@
 
 inline void StartCipherStateAfresh() {
     CipherStateReady = 0;
+    TripleDesKeyIndex = KeySelectorNone;
     std::memset(&ProcessTripleDes, 0, sizeof ProcessTripleDes);
     std::memset(&ProcessBlowfish, 0, sizeof ProcessBlowfish);
 }

@@ -1,0 +1,32 @@
+#!/usr/bin/env python3
+"""A folder of ".crypt" files for the identification benchmark: each begins with the head of one of
+the test samples (PDF, ZIP, PNG, JPEG, ...), is filled up with random bytes to the size asked, and is
+encrypted by OpenSSL under built-in key (number mod 10). Writes KEYS listing "name key" lines.
+    make_crypt_folder.py KEYS_SOURCE FOLDER COUNT MIB
+"""
+import os
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../tests/recovery"))
+from key_samples import SAMPLES  # noqa: E402
+from openssl_oracle import TwoKeyTripleDes, crypt_file, read_built_in_keys  # noqa: E402
+
+
+def main(keys_source, folder, count, mib):
+    keys = read_built_in_keys(keys_source)
+    typed = [(name, plain) for name, plain, _, expected in SAMPLES if expected == "KeyFound" and len(plain) >= 64]
+    size = mib * 1048576
+    listing = []
+    for number in range(count):
+        name, head = typed[number % len(typed)]
+        plain = head[: size] + os.urandom(size - min(size, len(head)))
+        file_name = "%02d-%s.crypt" % (number, name)
+        with open(os.path.join(folder, file_name), "wb") as out:
+            out.write(crypt_file(TwoKeyTripleDes(keys[number % 10]), plain))
+        listing.append("%s %d\n" % (file_name, number % 10))
+    with open(os.path.join(folder, "KEYS"), "w") as out:
+        out.writelines(listing)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4]))
