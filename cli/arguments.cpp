@@ -103,8 +103,10 @@ ParsedArguments ParseArguments(int count, const wchar_t* const* arguments,
         }
         while (static_cast<int>(values.size()) < option->valueCount) {
             if (i + 1 >= count) {
-                return BadUsage(name + L" needs " + std::to_wstring(option->valueCount) +
-                                (option->valueCount == 1 ? L" value" : L" values"));
+                return BadUsage(
+                    name + (option->valueCount == 1
+                                ? std::wstring(L" needs a value")
+                                : L" needs " + std::to_wstring(option->valueCount) + L" values"));
             }
             values.push_back(arguments[++i]);
         }

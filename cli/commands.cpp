@@ -15,18 +15,18 @@ const OptionSpec RestoreOptions[] = {
     {OptionJournal, 1}, {OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
 const OptionSpec UndoOptions[] = {{OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
 
-const wchar_t ProgramTitle[] =
-    L"restores file and folder names damaged by the Vorpalix trojan";
+const wchar_t ProgramTitle[] = L"restores names damaged by the Vorpalix trojan";
 
+// Each line fits 79 columns.
 const wchar_t CommonHelp[] =
-    L"  PATH      folders or drives to search: D:  D:\\  C:\\Users\\Ann  ..\\x  \\\\server\\share\n"
-    L"            none: every drive the Rescindo dialog searches (with a medium, not optical)\n"
-    L"  --journal FILE  record each rename in FILE, a new file (never overwritten), for undo\n"
-    L"  --json    one JSON object per line: one per entry, then a summary\n"
-    L"  --quiet   print only what was left alone, and the summary\n"
+    L"  PATH       folders or drives: D:  D:\\  C:\\Users\\Ann  ..\\x  \\\\server\\share\n"
+    L"             none: every drive the dialog program searches\n"
+    L"  --journal  FILE: a new file (never overwritten) recording each rename\n"
+    L"  --json     one JSON object per line: one per entry, then a summary\n"
+    L"  --quiet    print only what was left alone, and the summary\n"
     L"\n"
     L"Exit codes:\n"
-    L"  0  everything found was restored (or would be, or was undone), or nothing found\n"
+    L"  0  all found was restored (or would be, or was undone), or nothing found\n"
     L"  1  something was left: a name taken, a rename refused, a path too long\n"
     L"  2  bad usage or bad input: unknown option, no such folder, not a journal\n"
     L"  3  the journal could not be written; without it nothing is renamed\n";
@@ -35,12 +35,12 @@ const wchar_t CommonHelp[] =
 
 const CommandSpec Commands[] = {
     {L"scan", ScanOptions, 0, -1, L"PATH", RunScan, L"scan    [--json] [PATH...]",
-     L"  scan      list each damaged name and what restore would do with it; renames nothing\n"},
+     L"  scan       list damaged names and what restore would do; renames nothing\n"},
     {L"restore", RestoreOptions, 0, -1, L"PATH", RunRestore,
      L"restore [--journal FILE] [--json] [--quiet] [PATH...]",
-     L"  restore   give each damaged file and folder its name back\n"},
+     L"  restore    give damaged files and folders their names back\n"},
     {L"undo", UndoOptions, 1, 1, L"JOURNAL", RunUndo, L"undo    JOURNAL [--json] [--quiet]",
-     L"  undo      give the entries a restore renamed their damaged names back, newest first\n"},
+     L"  undo       rename back what a restore recorded in JOURNAL, newest first\n"},
 };
 const size_t CommandCount = sizeof Commands / sizeof Commands[0];
 
@@ -67,8 +67,8 @@ void WriteLines(OutputStream stream, const std::wstring& text) {
 } // namespace
 
 void PrintHelp() {
-    std::wstring text = std::wstring(L"rescindo-cli ") + VersionText + L": " +
-                        ProgramTitle + L"\n\n" + UsageLines() + L"\n";
+    std::wstring text = std::wstring(L"rescindo-cli ") + VersionText + L": " + ProgramTitle +
+                        L"\n\n" + UsageLines() + L"\n";
     for (const CommandSpec& command : Commands) {
         text += command.help;
     }

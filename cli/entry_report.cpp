@@ -12,10 +12,10 @@
 namespace {
 
 struct OutcomeText {
-    const char* json;        // the "outcome" of its JSON object
-    const wchar_t* label;    // the first column of its line
-    const wchar_t* because;  // why it is left, or null
-    int left;                // 1 when the entry stays as it is
+    const char* json;       // the "outcome" of its JSON object
+    const wchar_t* label;   // the first column of its line
+    const wchar_t* because; // why it is left, or null
+    int left;               // 1 when the entry stays as it is
 };
 
 // In the order of EntryOutcome.
@@ -123,10 +123,9 @@ void ReportEntry(EntryOutcome outcome, const std::wstring& path, const std::wstr
         return;
     }
     if (OutputMode.json) {
-        std::string line = std::string("{\"kind\":\"") +
-                           (outcome == EntryFolderTooLong ? "folder" : "entry") +
-                           "\",\"outcome\":\"" + text.json + "\"" +
-                           JsonField("path", DisplayedPath(path));
+        std::string line =
+            std::string("{\"kind\":\"") + (outcome == EntryFolderTooLong ? "folder" : "entry") +
+            "\",\"outcome\":\"" + text.json + "\"" + JsonField("path", DisplayedPath(path));
         if (!restored.empty()) {
             line += JsonField("restored", DisplayedPath(restored));
         }
@@ -153,16 +152,15 @@ void ReportEntry(EntryOutcome outcome, const std::wstring& path, const std::wstr
 void ReportWalkSummary(const WalkSummary& summary) {
     bool scan = std::wstring(summary.command) == L"scan";
     if (OutputMode.json) {
-        std::string line = "{\"kind\":\"summary\"" + JsonField("command", summary.command) +
-                           JsonField("computer", ComputerName()) + ",\"version\":\"" +
-                           RESCINDO_VERSION_TEXT + "\",\"scopes\":" + JsonList(summary.scopes) +
-                           JsonField("folders", WalkTally.folders) +
-                           JsonField("files", WalkTally.files) +
-                           JsonField("damaged", WalkTally.damaged) +
-                           JsonField(scan ? "would_restore" : "restored", WalkTally.restored) +
-                           JsonField("left", WalkTally.left) +
-                           JsonField("folders_not_searched", WalkTally.foldersNotSearched) +
-                           ",\"stopped\":" + (WalkTally.stopped ? "true" : "false");
+        std::string line =
+            "{\"kind\":\"summary\"" + JsonField("command", summary.command) +
+            JsonField("computer", ComputerName()) + ",\"version\":\"" + RESCINDO_VERSION_TEXT +
+            "\",\"scopes\":" + JsonList(summary.scopes) + JsonField("folders", WalkTally.folders) +
+            JsonField("files", WalkTally.files) + JsonField("damaged", WalkTally.damaged) +
+            JsonField(scan ? "would_restore" : "restored", WalkTally.restored) +
+            JsonField("left", WalkTally.left) +
+            JsonField("folders_not_searched", WalkTally.foldersNotSearched) +
+            ",\"stopped\":" + (WalkTally.stopped ? "true" : "false");
         if (!summary.journal.empty()) {
             line += JsonField("journal", DisplayedPath(summary.journal)) +
                     JsonField("journalled", summary.journalled);

@@ -22,9 +22,9 @@ void ReportEntry(EntryOutcome outcome, const std::wstring& path, const std::wstr
 struct WalkSummary {
     const wchar_t* command; // "scan" or "restore"
     std::vector<std::wstring> scopes;
-    std::wstring journal;     // full path of the journal, or empty
-    int64_t journalled;       // renames written to it
-    int journalFailed;        // a line could not be written: the walk stopped there
+    std::wstring journal; // full path of the journal, or empty
+    int64_t journalled;   // renames written to it
+    int journalFailed;    // a line could not be written: the walk stopped there
     int exitCode;
 };
 // The summary of a walk, from WalkTally.

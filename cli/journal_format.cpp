@@ -121,8 +121,7 @@ LineCheck CheckRenameLine(const char* line, size_t length, size_t* tab) {
 } // namespace
 
 std::string JournalHeaderLine(const char* programVersion) {
-    return std::string(JournalHeaderStart) + " written by rescindo-cli " + programVersion +
-           LineEnd;
+    return std::string(JournalHeaderStart) + " written by rescindo-cli " + programVersion + LineEnd;
 }
 
 std::string JournalRenameLine(const std::wstring& oldPath, const std::wstring& newPath) {

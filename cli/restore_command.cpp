@@ -33,7 +33,7 @@ void RestoreMatch(const wchar_t* path) {
     RestoreOutcome outcome = RestoreNameTo(path, restored, &error);
     if (outcome != RestoreDone) {
         WalkTally.left += 1;
-        ReportEntry(outcome == RestoreLeftByRule ? EntryLeftByRule
+        ReportEntry(outcome == RestoreLeftByRule  ? EntryLeftByRule
                     : outcome == RestoreNameTaken ? EntryNameTaken
                                                   : EntryRefused,
                     path, restored, error);

@@ -100,8 +100,8 @@ int ResolveFolder(const std::wstring& typed, std::wstring* directory, std::wstri
     }
     // The walk appends a separator and at least "*.*" to every folder it lists.
     if (full.size() + 5 > WalkPathCapacity) {
-        *reason = L"path longer than " + std::to_wstring(WalkPathCapacity - 6) +
-                  L" characters: " + typed;
+        *reason =
+            L"path longer than " + std::to_wstring(WalkPathCapacity - 6) + L" characters: " + typed;
         return 0;
     }
     std::wstring probe = full + (full.back() == L':' || shareRoot ? L"\\" : L"");

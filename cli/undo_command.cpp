@@ -123,8 +123,8 @@ void ReportUndo(UndoOutcome outcome, size_t lineNumber, const std::wstring& oldP
     }
     std::wstring label = text.label;
     label.resize(14, L' ');
-    std::wstring line = label + L"\"" + DisplayedPath(newPath) + L"\" -> \"" +
-                        FinalName(oldPath) + L"\"";
+    std::wstring line =
+        label + L"\"" + DisplayedPath(newPath) + L"\" -> \"" + FinalName(oldPath) + L"\"";
     if (outcome == UndoRefused) {
         line += L" (" + ErrorText(error) + L")";
     } else if (text.because != nullptr) {
@@ -148,12 +148,11 @@ void ReportTruncatedLine(size_t lineNumber) {
 void ReportUndoSummary(const std::wstring& journal, size_t renames, size_t truncatedNumber,
                        int stopped, int exitCode) {
     if (OutputMode.json) {
-        std::string line = "{\"kind\":\"summary\",\"command\":\"undo\"" +
-                           JsonField("computer", ComputerName()) + ",\"version\":\"" +
-                           RESCINDO_VERSION_TEXT + "\"" + JsonField("journal", journal) +
-                           JsonField("renames", static_cast<int64_t>(renames)) +
-                           JsonField("undone", UndoTally.undone) +
-                           JsonField("left", UndoTally.left);
+        std::string line =
+            "{\"kind\":\"summary\",\"command\":\"undo\"" + JsonField("computer", ComputerName()) +
+            ",\"version\":\"" + RESCINDO_VERSION_TEXT + "\"" + JsonField("journal", journal) +
+            JsonField("renames", static_cast<int64_t>(renames)) +
+            JsonField("undone", UndoTally.undone) + JsonField("left", UndoTally.left);
         if (truncatedNumber != 0) {
             line += JsonField("truncated_line", static_cast<int64_t>(truncatedNumber));
         }
@@ -219,8 +218,8 @@ int RunUndo(const CommandCall& call) {
     }
     EndRealPaths(&redirection);
     int stopped = WalkStopped();
-    int exitCode = UndoTally.left > 0 || check.truncatedNumber != 0 || stopped ? ExitSomeLeft
-                                                                               : ExitAllDone;
+    int exitCode =
+        UndoTally.left > 0 || check.truncatedNumber != 0 || stopped ? ExitSomeLeft : ExitAllDone;
     ReportUndoSummary(journal, check.renames.size(), check.truncatedNumber, stopped, exitCode);
     return exitCode;
 }
