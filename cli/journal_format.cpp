@@ -189,6 +189,11 @@ JournalCheck CheckJournal(const char* data, size_t size) {
         }
         position = next;
     }
+    if (number == 0) { // a byte-order mark and nothing else
+        check.verdict = JournalBadHeader;
+        check.badLineNumber = 1;
+        check.badReason = "there is no header line";
+    }
     return check;
 }
 

@@ -30,42 +30,38 @@ std::wstring Quoted(const std::wstring& argument) {
     return quoted + L"\"";
 }
 
-struct PipeReader {
-    HANDLE pipe;
-    std::string text;
-};
-
-DWORD WINAPI ReadAll(LPVOID parameter) {
-    PipeReader* reader = static_cast<PipeReader*>(parameter);
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(reader->pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        reader->text.append(buffer, got);
-    }
-    return 0;
+// Where the child's output goes: a file of its own in the prefix's temporary folder, which no test
+// walks.
+HANDLE CreateOutputFile(const std::wstring& path, SECURITY_ATTRIBUTES* inherited) {
+    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, inherited,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
 }
 
 } // namespace
 
 CliResult RunCli(const std::vector<std::wstring>& arguments, const std::wstring& workingDirectory) {
+    // Files, not pipes: reading pipes needs threads blocked in reads, which 32-bit Wine under
+    // qemu does not survive.
     CliResult result = {-1, "", ""};
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    std::wstring outPath = std::wstring(folder) + L"rescindo-cli-test.out";
+    std::wstring errPath = std::wstring(folder) + L"rescindo-cli-test.err";
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-    HANDLE outRead, outWrite, errRead, errWrite;
-    if (!CreatePipe(&outRead, &outWrite, &inherited, 0) ||
-        !CreatePipe(&errRead, &errWrite, &inherited, 0)) {
-        ADD_FAILURE() << "no pipes";
-        return result;
-    }
-    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    HANDLE out = CreateOutputFile(outPath, &inherited);
+    HANDLE err = CreateOutputFile(errPath, &inherited);
     HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
                                OPEN_EXISTING, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "cannot make the output files";
+        return result;
+    }
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = input;
-    startup.hStdOutput = outWrite;
-    startup.hStdError = errWrite;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
     std::wstring commandLine = Quoted(ProgramPath);
     for (const std::wstring& argument : arguments) {
         commandLine += L" " + Quoted(argument);
@@ -74,38 +70,30 @@ CliResult RunCli(const std::vector<std::wstring>& arguments, const std::wstring&
     BOOL started =
         CreateProcessW(ProgramPath.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
                        CREATE_NO_WINDOW, nullptr, workingDirectory.c_str(), &startup, &process);
-    CloseHandle(outWrite);
-    CloseHandle(errWrite);
+    CloseHandle(out);
+    CloseHandle(err);
     if (input != INVALID_HANDLE_VALUE) {
         CloseHandle(input);
     }
     if (!started) {
         ADD_FAILURE() << "cannot start the program: error " << GetLastError();
-        CloseHandle(outRead);
-        CloseHandle(errRead);
         return result;
     }
-    PipeReader out = {outRead, ""};
-    PipeReader err = {errRead, ""};
-    HANDLE readers[2] = {CreateThread(nullptr, 0, ReadAll, &out, 0, nullptr),
-                         CreateThread(nullptr, 0, ReadAll, &err, 0, nullptr)};
     if (WaitForSingleObject(process.hProcess, ExitLimitMs) == WAIT_OBJECT_0) {
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
         result.exitCode = static_cast<long>(code);
     } else {
         TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, 10000);
         ADD_FAILURE() << "the program did not end in time";
     }
-    WaitForMultipleObjects(2, readers, TRUE, 30000);
-    CloseHandle(readers[0]);
-    CloseHandle(readers[1]);
-    CloseHandle(outRead);
-    CloseHandle(errRead);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    result.out = out.text;
-    result.err = err.text;
+    result.out = ReadWhole(outPath);
+    result.err = ReadWhole(errPath);
+    DeleteFileW(outPath.c_str());
+    DeleteFileW(errPath.c_str());
     return result;
 }
 

@@ -14,7 +14,7 @@ struct CliResult {
 };
 
 // Starts the program (ProgramPath) with these arguments, each quoted as the C runtime unquotes
-// it, standard input empty, standard output and error into pipes.
+// it, standard input empty, standard output and error into files, and waits for it.
 CliResult RunCli(const std::vector<std::wstring>& arguments,
                  const std::wstring& workingDirectory = L"C:\\");
 

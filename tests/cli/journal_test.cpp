@@ -77,6 +77,7 @@ TEST(Journal, NotAJournal) {
         "\\\\?\\D:\\a b-c \t\\\\?\\D:\\a b\r\n",
         "\r\n",
         "rescindo-cli journal 1; \xff\r\n",
+        "\xEF\xBB\xBF", // a byte-order mark alone
     };
     for (const char* header : headers) {
         JournalCheck check = Check(header);
