@@ -1,15 +1,33 @@
 #!/usr/bin/env bash
-# Builds the crypto fuzzer with clang (libFuzzer, ASan, UBSan) into build/fuzz and, given a
-# number of seconds, runs it that long:  fuzz/build.sh [SECONDS]
+# Builds the fuzzers with clang (libFuzzer, ASan, UBSan) into build/fuzz and, given a number of
+# seconds, runs each named one (all by default) that long:
+#   fuzz/build.sh [SECONDS [crypto_fuzz|journal_fuzz|name_rule_fuzz ...]]
+#   crypto_fuzz     CBC decryptions and SHA-256 against OpenSSL
+#   journal_fuzz    the journal reader: no input yields a rename its lines do not name
+#   name_rule_fuzz  the name rule against a plain reading of it, at every buffer size
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$root/build/fuzz
-mkdir -p "$out/corpus"
-clang++ -std=c++17 -O1 -g -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined \
-    -fno-sanitize-recover=all -I"$root" \
-    "$root"/fuzz/crypto_fuzz.cpp "$root"/crypto/*.cpp "$root"/tests/crypto/openssl_oracle.cpp \
-    -lcrypto -o "$out/crypto_fuzz"
-if [ $# -gt 0 ]; then
-    cd "$out"
-    ./crypto_fuzz -max_total_time="$1" -max_len=4096 -print_final_stats=1 corpus
-fi
+mkdir -p "$out"
+flags=(-std=c++17 -O1 -g -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined
+    -fno-sanitize-recover=all -I"$root")
+clang++ "${flags[@]}" "$root"/fuzz/crypto_fuzz.cpp "$root"/crypto/*.cpp \
+    "$root"/tests/crypto/openssl_oracle.cpp -lcrypto -o "$out/crypto_fuzz"
+clang++ "${flags[@]}" "$root"/fuzz/journal_fuzz.cpp "$root"/cli/journal_format.cpp \
+    "$root"/cli/text_encoding.cpp "$root"/unlock/name_cut.cpp -o "$out/journal_fuzz"
+clang++ "${flags[@]}" "$root"/fuzz/name_rule_fuzz.cpp "$root"/unlock/name_cut.cpp \
+    -o "$out/name_rule_fuzz"
+[ $# -gt 0 ] || exit 0
+seconds=$1
+shift
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(crypto_fuzz journal_fuzz name_rule_fuzz)
+declare -A max_len=([crypto_fuzz]=4096 [journal_fuzz]=8192 [name_rule_fuzz]=2600)
+for target in "${targets[@]}"; do
+    corpus=$out/corpus-$target
+    mkdir -p "$corpus"
+    seeds=()
+    [ -d "$root/fuzz/seeds/${target%_fuzz}" ] && seeds=("$root/fuzz/seeds/${target%_fuzz}")
+    (cd "$out" && "./$target" -max_total_time="$seconds" -max_len="${max_len[$target]}" \
+        -print_final_stats=1 "$corpus" "${seeds[@]}")
+done

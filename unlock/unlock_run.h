@@ -3,9 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
-
-// "* *-* ": the last character is a space.
-extern const wchar_t SuffixPattern[];
+#include "unlock/walk_tree.h"
 
 // Starts the one run of the process; a run already started makes it do nothing.
 int32_t StartUnlockRun();

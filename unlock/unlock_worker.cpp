@@ -6,9 +6,6 @@
 #include "common/run_state.h"
 #include "app/texts.h"
 
-// "* *-* ": star, space, star, hyphen, star, space.
-const wchar_t SuffixPattern[] = L"* *-* ";
-
 int32_t StartUnlockRun() {
     // One run per process: Continue disables itself, but another program can still send the
     // dialog its command, and two workers would share the walk's state.

@@ -135,6 +135,10 @@ int LinkIsNotEntered(const wchar_t* linkPath) {
     return 0;
 }
 
+int StopIsRequested(const WalkReport* report) {
+    return report->stopRequested != nullptr && report->stopRequested();
+}
+
 } // namespace
 
 HANDLE OpenListing(const wchar_t* searchPath, WIN32_FIND_DATAW* found) {
@@ -173,6 +177,9 @@ void WalkTree(const wchar_t* directory, const wchar_t* pattern, const WalkReport
         HANDLE listing = OpenListing(searchPath, &found);
         if (listing != INVALID_HANDLE_VALUE) {
             do {
+                if (StopIsRequested(report)) {
+                    break;
+                }
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                     if (IsDotName(found.cFileName)) {
                         continue;
@@ -198,10 +205,13 @@ void WalkTree(const wchar_t* directory, const wchar_t* pattern, const WalkReport
 
     // Second pass: the entries matching the pattern, files and directories alike, each handed
     // over after everything below this directory has been walked.
-    if (JoinPath(searchPath, directory, Separator, pattern)) {
+    if (!StopIsRequested(report) && JoinPath(searchPath, directory, Separator, pattern)) {
         HANDLE listing = OpenListing(searchPath, &found);
         if (listing != INVALID_HANDLE_VALUE) {
             do {
+                if (StopIsRequested(report)) {
+                    break;
+                }
                 if (JoinPath(entryPath, directory, Separator, found.cFileName)) {
                     report->metMatch(entryPath);
                 } else {

@@ -4,6 +4,10 @@
 #include <windows.h>
 #include <cstdint>
 
+// The pattern of damaged names, which every walk of both programs looks for: "* *-* ", star,
+// space, star, hyphen, star, space (the last character is a space).
+extern const wchar_t SuffixPattern[];
+
 // What the walk tells its caller as it goes. This record of functions is the program's one
 // callback beyond the dialog and thread procedures: the dialog fills it with its controls and
 // the rename, the console program with printing, journalling or only predicting, so that
@@ -19,6 +23,10 @@ struct WalkReport {
     // An entry left alone because its path would not fit WalkPathCapacity: a subdirectory that is
     // therefore not walked (isMatch 0), or a match that is not handed over (isMatch 1).
     void (*metTooLong)(const wchar_t* directory, const wchar_t* name, int isMatch);
+    // Asked before each entry is handled: non-zero ends the whole walk at once, its listings
+    // closed. Null: the walk always goes on to the end (the dialog's run, which ends only with
+    // its process).
+    int (*stopRequested)();
 };
 
 // Walks the tree below directory (long-path form, no trailing separator) depth first: for each

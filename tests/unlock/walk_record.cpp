@@ -22,7 +22,7 @@ void MetTooLong(const wchar_t*, const wchar_t* name, int) {
     Walked.tooLong.push_back(name);
 }
 
-const WalkReport RecordingReport = {EnteredDirectory, MetFile, MetMatch, MetTooLong};
+const WalkReport RecordingReport = {EnteredDirectory, MetFile, MetMatch, MetTooLong, nullptr};
 } // namespace
 
 void WalkRecorded(const std::wstring& directory) {

@@ -1,0 +1,23 @@
+// The commands of the console program and their table. A new command is one more entry in the
+// table (cli/commands.cpp), one more Run function in a file of its own, and its help lines.
+#pragma once
+#include "cli/arguments.h"
+#include "cli/console_output.h"
+
+extern const wchar_t OptionJson[];    // --json
+extern const wchar_t OptionQuiet[];   // --quiet
+extern const wchar_t OptionJournal[]; // --journal FILE
+
+// Each returns the program's exit code (cli/exit_codes.h). They run on a thread whose stack
+// holds the deepest walk.
+int RunScan(const CommandCall& call);
+int RunRestore(const CommandCall& call);
+int RunUndo(const CommandCall& call);
+
+extern const CommandSpec Commands[];
+extern const size_t CommandCount;
+
+void PrintHelp();
+void PrintVersion();
+// The usage lines and a pointer to --help, after a one-line reason.
+void PrintUsage(OutputStream stream);

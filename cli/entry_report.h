@@ -1,0 +1,44 @@
+// What scan and restore print for each damaged entry and at the end, for people or (--json) for
+// scripts: one JSON object per line, each with a "kind".
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum EntryOutcome {
+    EntryRestored,      // restore renamed it
+    EntryWouldRestore,  // scan: restore would rename it
+    EntryNameTaken,     // an entry of the restored name exists (or would, when restore gets there)
+    EntryLeftByRule,    // the restored name would be empty, "." or ".."
+    EntryRefused,       // the system refused the rename (error tells why)
+    EntryTooLong,       // the path is too long for the walk to hand it over
+    EntryFolderTooLong, // a folder whose path is too long to be searched
+};
+
+// path: the entry's full long path; restored: the full long path it gets or would get, or empty.
+void ReportEntry(EntryOutcome outcome, const std::wstring& path, const std::wstring& restored,
+                 uint32_t error);
+
+struct WalkSummary {
+    const wchar_t* command; // "scan" or "restore"
+    std::vector<std::wstring> scopes;
+    std::wstring journal; // full path of the journal, or empty
+    int64_t journalled;   // renames written to it
+    int journalFailed;    // a line could not be written: the walk stopped there
+    int exitCode;
+};
+// The summary of a walk, from WalkTally.
+void ReportWalkSummary(const WalkSummary& summary);
+
+// A failure that ends the command: "rescindo-cli: " and the message on standard error, and with
+// --json an object of kind "error" on standard output too. Returns exitCode.
+int ReportFailure(int exitCode, const std::wstring& message);
+
+// A platform error in words, with its number: "access denied, error 5".
+std::wstring ErrorText(uint32_t error);
+
+// Pieces of the JSON lines, shared with undo.
+std::string JsonField(const char* name, const std::wstring& value);
+std::string JsonField(const char* name, int64_t value);
+// The name of this computer, for reports collected from many.
+std::wstring ComputerName();

@@ -1,0 +1,58 @@
+// The console program: parses its command line and runs the command it names.
+#include "cli/commands.h"
+#include "cli/console_output.h"
+#include "cli/exit_codes.h"
+#include "unlock/walk_limits.h"
+#include <windows.h>
+
+namespace {
+
+struct CommandRun {
+    const CommandCall* call;
+    int exitCode;
+};
+
+DWORD WINAPI CommandThread(LPVOID parameter) {
+    CommandRun* run = static_cast<CommandRun*>(parameter);
+    run->exitCode = run->call->command->run(*run->call);
+    return 0;
+}
+
+// The walk goes as deep as its paths allow, about 2.5 MiB of stack: more than the main thread's.
+int RunOnWalkStack(const CommandCall& call) {
+    CommandRun run = {&call, ExitBadInput};
+    HANDLE thread = CreateThread(nullptr, WorkerStackBytes, CommandThread, &run,
+                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (thread == nullptr) {
+        OpenOutput(0, 0);
+        WriteError(L"cannot start (error " + std::to_wstring(GetLastError()) + L")");
+        return ExitBadInput;
+    }
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    return run.exitCode;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    ParsedArguments parsed = ParseArguments(argc, argv, Commands, CommandCount);
+    switch (parsed.verdict) {
+    case ParsedHelp:
+        OpenOutput(0, 0);
+        PrintHelp();
+        return ExitAllDone;
+    case ParsedVersion:
+        OpenOutput(0, 0);
+        PrintVersion();
+        return ExitAllDone;
+    case ParsedBadUsage:
+        OpenOutput(0, 0);
+        WriteError(parsed.reason);
+        PrintUsage(StandardError);
+        return ExitBadInput;
+    case ParsedCommand:
+    default:
+        return RunOnWalkStack(parsed.call);
+    }
+}

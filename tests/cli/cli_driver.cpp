@@ -1,0 +1,181 @@
+#include "tests/cli/cli_driver.h"
+#include "tests/gui/program_driver.h"
+#include "tests/unlock/test_window.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+// The emulated 32-bit build is slow; this is only an upper bound.
+const DWORD ExitLimitMs = 300000;
+
+// The C runtime's rules: backslashes are literal except before a quote, where each one must be
+// doubled, as before the closing quote.
+std::wstring Quoted(const std::wstring& argument) {
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == L'"') {
+            quoted.append(backslashes * 2 + 1, L'\\');
+        } else {
+            quoted.append(backslashes, L'\\');
+        }
+        backslashes = 0;
+        quoted.push_back(c);
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
+// Where the child's output goes: a file of its own in the prefix's temporary folder, which no test
+// walks.
+HANDLE CreateOutputFile(const std::wstring& path, SECURITY_ATTRIBUTES* inherited) {
+    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, inherited,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+}
+
+} // namespace
+
+CliResult RunCli(const std::vector<std::wstring>& arguments, const std::wstring& workingDirectory) {
+    // Files, not pipes: reading pipes needs threads blocked in reads, which 32-bit Wine under
+    // qemu does not survive.
+    CliResult result = {-1, "", ""};
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    std::wstring outPath = std::wstring(folder) + L"rescindo-cli-test.out";
+    std::wstring errPath = std::wstring(folder) + L"rescindo-cli-test.err";
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE out = CreateOutputFile(outPath, &inherited);
+    HANDLE err = CreateOutputFile(errPath, &inherited);
+    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                               OPEN_EXISTING, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "cannot make the output files";
+        return result;
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    std::wstring commandLine = Quoted(ProgramPath);
+    for (const std::wstring& argument : arguments) {
+        commandLine += L" " + Quoted(argument);
+    }
+    PROCESS_INFORMATION process = {};
+    BOOL started =
+        CreateProcessW(ProgramPath.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                       CREATE_NO_WINDOW, nullptr, workingDirectory.c_str(), &startup, &process);
+    CloseHandle(out);
+    CloseHandle(err);
+    if (input != INVALID_HANDLE_VALUE) {
+        CloseHandle(input);
+    }
+    if (!started) {
+        ADD_FAILURE() << "cannot start the program: error " << GetLastError();
+        return result;
+    }
+    if (WaitForSingleObject(process.hProcess, ExitLimitMs) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        result.exitCode = static_cast<long>(code);
+    } else {
+        TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, 10000);
+        ADD_FAILURE() << "the program did not end in time";
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    result.out = ReadWhole(outPath);
+    result.err = ReadWhole(errPath);
+    DeleteFileW(outPath.c_str());
+    DeleteFileW(errPath.c_str());
+    return result;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<nlohmann::json> JsonLines(const std::string& text) {
+    std::vector<nlohmann::json> objects;
+    for (const std::string& line : Lines(text)) {
+        try {
+            objects.push_back(nlohmann::json::parse(line));
+        } catch (const nlohmann::json::exception& error) {
+            ADD_FAILURE() << "not JSON: " << line << " (" << error.what() << ")";
+        }
+    }
+    return objects;
+}
+
+std::vector<nlohmann::json> OfKind(const std::vector<nlohmann::json>& objects, const char* kind) {
+    std::vector<nlohmann::json> found;
+    for (const nlohmann::json& object : objects) {
+        if (object.value("kind", "") == kind) {
+            found.push_back(object);
+        }
+    }
+    return found;
+}
+
+namespace {
+void AddSnapshot(const std::wstring& root, const std::wstring& relative,
+                 std::map<std::wstring, std::string>* entries) {
+    WIN32_FIND_DATAW found;
+    HANDLE listing = FindFirstFileW((root + relative + L"\\*").c_str(), &found);
+    if (listing == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") {
+            continue;
+        }
+        std::wstring path = relative + L"\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            (*entries)[path] = "<folder>";
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                AddSnapshot(root, path, entries);
+            }
+        } else {
+            (*entries)[path] = ReadWhole(root + path);
+        }
+    } while (FindNextFileW(listing, &found));
+    FindClose(listing);
+}
+} // namespace
+
+std::map<std::wstring, std::string> Snapshot(const std::wstring& root) {
+    std::map<std::wstring, std::string> entries;
+    AddSnapshot(root, L"", &entries);
+    return entries;
+}
+
+std::wstring Wide(const std::string& utf8) {
+    int size =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring text(size > 0 ? size : 0, L'\0');
+    if (size > 0) {
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0], size);
+    }
+    return text;
+}

@@ -1,0 +1,32 @@
+// Runs the real console program as a child process in the test prefix, the way a script would,
+// and reads back what it printed; helpers to compare trees and JSON lines.
+#pragma once
+#include <windows.h>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+struct CliResult {
+    long exitCode; // -1 when the program did not end in time
+    std::string out;
+    std::string err;
+};
+
+// Starts the program (ProgramPath) with these arguments, each quoted as the C runtime unquotes
+// it, standard input empty, standard output and error into files, and waits for it.
+CliResult RunCli(const std::vector<std::wstring>& arguments,
+                 const std::wstring& workingDirectory = L"C:\\");
+
+// Lines without their CR LF.
+std::vector<std::string> Lines(const std::string& text);
+// Every line parsed as JSON; a line that does not parse fails the test.
+std::vector<nlohmann::json> JsonLines(const std::string& text);
+// The objects of one kind.
+std::vector<nlohmann::json> OfKind(const std::vector<nlohmann::json>& objects, const char* kind);
+
+// Every entry below root (a long path) by its path relative to root: a folder as "<folder>", a
+// file as its contents. Links are not followed.
+std::map<std::wstring, std::string> Snapshot(const std::wstring& root);
+
+std::wstring Wide(const std::string& utf8);
