@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Runs the unlock walk benchmark under wine64 on a fresh scratch drive D: of the test prefix.
-#   run-bench.sh [BUILD_DIR] [directories-per-level] [files-per-directory]
-# The default tree is 10 x 10 directories of 1000 files: 100,000 files.
+# Runs the unlock walk benchmark on a fresh scratch drive D: of the test prefix: the 64-bit build
+# under wine64, then the product build under 32-bit Wine.
+#   run-bench.sh [repeats]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$root/build/win64}
 export RESCINDO_WINEPREFIX=${RESCINDO_WINEPREFIX:-$root/build/wineprefix}
 "$root/scripts/make-wine-prefix.sh" "$RESCINDO_WINEPREFIX"
-RESCINDO_DRIVES=d "$root/tests/wine/run-wine.sh" wine64 "$build/bench/unlock/unlock_bench.exe" \
-    "${2:-10}" "${3:-1000}"
+echo "== 64-bit build under wine64"
+RESCINDO_DRIVES=d "$root/tests/wine/run-wine.sh" wine64 \
+    "$root/build/win64/bench/unlock/unlock_bench.exe" "${1:-3}"
+echo
+echo "== product build (32-bit) under 32-bit Wine, emulated: compare its ratios, not its rates"
+RESCINDO_DRIVES=d "$root/tests/wine/run-wine.sh" wine \
+    "$root/build/win32/bench/unlock/unlock_bench.exe" 1
