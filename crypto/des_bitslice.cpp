@@ -22,11 +22,12 @@ static void SliceKeys() {
         bool decrypt = des != 1;
         for (int round = 0; round < 16; round++) {
             const uint32_t* subkey = schedules[des]->subkeys[decrypt ? 15 - round : round];
-            uint32_t* bits = SlicedKeys.bits[16 * des + round];
+            uint32_t(*bits)[4] = SlicedKeys.bits[16 * des + round];
             for (int box = 0; box < 8; box++)
                 for (int i = 0; i < 6; i++)
-                    bits[6 * box + i] =
-                        0u - ((subkey[box & 1] >> (SubkeyFieldOffsets[box] + 5 - i)) & 1u);
+                    for (int word = 0; word < 4; word++)
+                        bits[6 * box + i][word] =
+                            0u - ((subkey[box & 1] >> (SubkeyFieldOffsets[box] + 5 - i)) & 1u);
         }
         SlicedFrom[des] = *schedules[des];
     }

@@ -6,10 +6,11 @@
 #include <cstdint>
 
 // The subkey bits of the 48 rounds of one triple-DES decryption in the order they run (schedule1
-// decrypting, schedule2 encrypting, schedule3 decrypting), each 0 or all ones, six per S-box in
-// the order of the box's inputs, S1 first.
+// decrypting, schedule2 encrypting, schedule3 decrypting), six per S-box in the order of the box's
+// inputs, S1 first. Each bit fills four words with 0 or all ones: an SSE2 register's worth, which
+// the SSE2 pass loads whole and the AVX2 pass broadcasts from its first word.
 struct DesSlicedKeys {
-    uint32_t bits[48][48];
+    uint32_t bits[48][48][4];
 };
 
 constexpr uint32_t DesSse2Batch = 128; // blocks per bitsliced pass

@@ -4,7 +4,7 @@
 //   SliceLoad(p), SliceStore(p, v)  unaligned load and store of a vector's worth of blocks
 //   SliceShiftLeft64(v, n), SliceShiftRight64(v, n)   shifts of each 64-bit lane
 //   SliceOfWord(w)                  w in every 64-bit lane
-//   KeySlice(bit)                   a subkey bit (0 or all ones) in every lane
+//   KeySlice(bit)                   a subkey bit of DesSlicedKeys in every lane
 //   SliceFirstPrevious(in, chain)   the chaining register followed by the first blocks but one
 #include "crypto/des_bitslice.h"
 #include "crypto/des_sbox_circuits.h"
@@ -13,7 +13,7 @@ constexpr uint32_t BlocksPerSlice = sizeof(Slice) / 8;
 constexpr uint32_t BlocksPerBatch = 64 * BlocksPerSlice;
 
 // One Feistel round, l ^= P(S(E(r) ^ k)), with E and P of FIPS 46-3 folded into the indices.
-static inline void DesSlicedRound(Slice* l, const Slice* r, const uint32_t* k) {
+static inline void DesSlicedRound(Slice* l, const Slice* r, const uint32_t (*k)[4]) {
     DesSbox1(r[31] ^ KeySlice(k[0]), r[0] ^ KeySlice(k[1]), r[1] ^ KeySlice(k[2]),
              r[2] ^ KeySlice(k[3]), r[3] ^ KeySlice(k[4]), r[4] ^ KeySlice(k[5]), &l[8], &l[16],
              &l[22], &l[30]);
@@ -86,7 +86,7 @@ static void DesSlicedCbcBatch(const uint8_t* in, uint8_t* out, uint8_t chain[8],
     // and the initial permutation of the next cancel, leaving only the halves exchanged.
     Slice* l = halves;
     Slice* r = halves + 32;
-    const uint32_t* k = keys->bits[0];
+    const uint32_t(*k)[4] = keys->bits[0];
     for (int des = 0; des < 3; des++) {
         for (int round = 0; round < 16; round += 2, k += 2 * 48) {
             DesSlicedRound(l, r, k);

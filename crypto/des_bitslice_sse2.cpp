@@ -5,8 +5,13 @@
 #include <immintrin.h>
 #include <cstring>
 
+// Everything from here to the end, the included rounds and circuits too, is for SSE2 alone.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("sse2")
+#endif
 
 typedef __m128i Slice;
 
@@ -30,8 +35,8 @@ static inline Slice SliceOfWord(uint64_t w) {
     return _mm_set1_epi64x(int64_t(w));
 }
 
-static inline Slice KeySlice(uint32_t bit) {
-    return _mm_set1_epi32(int(bit));
+static inline Slice KeySlice(const uint32_t* bit) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bit));
 }
 
 static inline Slice SliceFirstPrevious(const uint8_t* in, const uint8_t chain[8]) {
@@ -51,4 +56,8 @@ TripleDesCbcDecryptSse2(const uint8_t* in, uint8_t* out, uint32_t batches, uint8
         DesSlicedCbcBatch(in + b * BlocksPerBatch * 8, out + b * BlocksPerBatch * 8, chain, keys);
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
