@@ -189,9 +189,14 @@ static inline void DecryptHalvesInFlight(const BlowfishState* state, uint32_t* l
         l[k] = left[k] ^ p[17];
         r[k] = right[k];
     }
+    // Written out in full, as the single-block rounds are, so that each block's halves stay in
+    // registers at any optimisation level.
+#pragma GCC unroll 8
     for (uint32_t n = 16; n > 0; n -= 2) {
+#pragma GCC unroll 8
         for (uint32_t k = 0; k < BlowfishBlocksInFlight; k++)
             BLOWFISH_ROUND(r[k], l[k], n);
+#pragma GCC unroll 8
         for (uint32_t k = 0; k < BlowfishBlocksInFlight; k++)
             BLOWFISH_ROUND(l[k], r[k], n - 1);
     }
