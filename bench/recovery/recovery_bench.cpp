@@ -15,7 +15,7 @@
 
 RunStateRecord RunState; // the engine's shared record, without the unlock run that owns it
 
-constexpr int FileRuns = 3;
+constexpr int FileRuns = 5;
 constexpr int CipherRuns = 5;
 constexpr uint32_t CipherBufferSize = 1u << 20; // the decryptor's largest chunk
 static uint8_t CipherBuffer[CipherBufferSize];
