@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
@@ -401,7 +400,8 @@ void Emit(const Circuit& c, int box, const int outputs[4]) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int exhaustive = argc > 1 ? atoi(argv[1]) : 2;
+    // How many levels of splits try every input and form; more search longer for smaller circuits.
+    int exhaustive = argc > 1 ? atoi(argv[1]) : 1;
     printf(
         "// DES S-boxes S1..S8 as gate circuits for the bitsliced DES: each xors the box's four\n"
         "// output bits (out1 the most significant) into *out1..*out4, given the six input bits\n"
