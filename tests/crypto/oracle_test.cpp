@@ -168,6 +168,14 @@ TEST_F(Oracle, TwoKeyEdeCbcDecryptAtEachLevel) {
             ASSERT_TRUE(ours == expected)
                 << "level " << level << " key " << ToHex(key) << " length " << n;
             EXPECT_EQ(ToHex(ProcessTripleDes.ivRegister, 8), ToHex(reg));
+            // In place, in two calls split at a random whole block.
+            uint32_t split = 8 * (NextRandom(&random) % (n / 8 + 1));
+            Bytes inPlace = in;
+            memcpy(ProcessTripleDes.ivRegister, iv.data(), 8);
+            TripleDesCbcDecrypt(inPlace.data(), inPlace.data(), split);
+            TripleDesCbcDecrypt(inPlace.data() + split, inPlace.data() + split, n - split);
+            ASSERT_TRUE(inPlace == expected)
+                << "level " << level << " in place, split at " << split << " of " << n;
         }
         PinSimdLevel(SupportedSimdLevel());
         uint8_t block[8], expectedBlock[8];
@@ -201,6 +209,12 @@ TEST_F(Oracle, BlowfishCbcDecryptAtEveryLength) {
         BlowfishCbcDecrypt(&State, in.data(), ours.data(), n);
         ASSERT_TRUE(ours == expected) << "key " << ToHex(key) << " length " << n;
         EXPECT_EQ(ToHex(State.ivRegister, 8), ToHex(reg));
+        uint32_t split = 8 * (NextRandom(&random) % (n / 8 + 1));
+        Bytes inPlace = in;
+        BlowfishReset(&State);
+        BlowfishCbcDecrypt(&State, inPlace.data(), inPlace.data(), split);
+        BlowfishCbcDecrypt(&State, inPlace.data() + split, inPlace.data() + split, n - split);
+        ASSERT_TRUE(inPlace == expected) << "in place, split at " << split << " of " << n;
     }
 }
 
