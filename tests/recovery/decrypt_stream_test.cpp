@@ -84,6 +84,31 @@ TEST_F(CryptFileDecryptorLarge, EachCipherDecryptsAsOneChain) {
     EXPECT_EQ(RunState.UnlockedCount, 2);
 }
 
+decltype(&CreateThread) RealCreateThread;
+HANDLE WINAPI NoThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD,
+                       LPDWORD) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+// Without a helper thread the same chunks go one after the other on the caller's thread.
+TEST_F(CryptFileDecryptorLarge, WithoutAHelperThreadTheResultIsTheSame) {
+    std::wstring folder = MakeScratchFolder(L"nothread");
+    std::wstring input = folder + L"big.crypt";
+    ASSERT_TRUE(WriteWholeFile(input, cipher.data(), cipher.size()));
+    std::string expected = DecryptInMemory(KeySelectorPassword);
+    RunState.KeySelector = KeySelectorPassword;
+    RealCreateThread = reinterpret_cast<decltype(&CreateThread)>(
+        ReplaceImport("kernel32.dll", "CreateThread", reinterpret_cast<void*>(&NoThread)));
+    ASSERT_NE(RealCreateThread, nullptr);
+    DecryptResult result = DecryptCryptFile(input.c_str());
+    ReplaceImport("kernel32.dll", "CreateThread", reinterpret_cast<void*>(RealCreateThread));
+    EXPECT_EQ(result, DecryptOk);
+    std::string output;
+    ASSERT_TRUE(ReadWholeFile(folder + L"big", &output));
+    EXPECT_EQ(FirstDifference(output, expected), "");
+}
+
 int CallsBeforeFailure;
 decltype(&ReadFile) RealReadFile;
 decltype(&WriteFile) RealWriteFile;
