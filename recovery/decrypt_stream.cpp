@@ -8,8 +8,10 @@
 #include "recovery/key_select.h"
 #include "unlock/run_state.h"
 
+// Four slots let one chunk be read, one decrypted and one written at once, with one to spare.
+// Chunks of 2 MiB keep the hand-overs between the threads few (each costs a few system calls).
 constexpr uint32_t RingSlots = 4;
-constexpr uint32_t LargestChunk = 1u << 20;
+constexpr uint32_t LargestChunk = 2u << 20;
 
 // What one buffer of the ring holds. Three semaphores pass each slot from reading to decrypting
 // to writing and back; only the holder of a slot touches it, and every stage takes the slots in

@@ -1,5 +1,5 @@
 // Files of several megabytes through the decryptor's overlapped reading, decrypting and writing:
-// the chunks that grow from 8 KiB to 1 MiB must form one CBC chain in file order, and a failed
+// the chunks that grow from 8 KiB to 2 MiB must form one CBC chain in file order, and a failed
 // read or write part way must leave exactly the chunks before it on disk.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -20,9 +20,8 @@
 
 namespace {
 
-// Three whole largest chunks' worth and a short tail: the chunks of 8 KiB to 1 MiB, one more of
-// 1 MiB, then 8 KiB and 5 bytes.
-const uint32_t LargeSize = 3 * 1048576 + 5;
+// The chunks of 8 KiB to 2 MiB, one more of 2 MiB, then 8 KiB and 5 bytes.
+const uint32_t LargeSize = 6 * 1048576 + 5;
 
 class CryptFileDecryptorLarge : public ::testing::Test {
   protected:
