@@ -174,10 +174,60 @@ void BlowfishCbcEncrypt(BlowfishState* state, const uint8_t* in, uint8_t* out, u
         CbcTail(state, in, out, tail);
 }
 
+// CBC decryption does not chain through the cipher: each block is the decryption of its own
+// ciphertext xored with the one before, so several blocks go through the rounds together. Their
+// rounds are independent chains of table lookups, and interleaving them keeps the processor's
+// load ports busy where one block alone would wait on each lookup in turn.
+const uint32_t BlowfishBlocksInFlight = 8;
+
+static inline void DecryptHalvesInFlight(const BlowfishState* state, uint32_t* left,
+                                         uint32_t* right) {
+    const uint32_t* p = state->pArray;
+    const uint32_t(*s)[256] = state->sBoxes;
+    uint32_t l[BlowfishBlocksInFlight], r[BlowfishBlocksInFlight];
+    for (uint32_t k = 0; k < BlowfishBlocksInFlight; k++) {
+        l[k] = left[k] ^ p[17];
+        r[k] = right[k];
+    }
+    // Written out in full, as the single-block rounds are, so that each block's halves stay in
+    // registers at any optimisation level.
+#pragma GCC unroll 8
+    for (uint32_t n = 16; n > 0; n -= 2) {
+#pragma GCC unroll 8
+        for (uint32_t k = 0; k < BlowfishBlocksInFlight; k++)
+            BLOWFISH_ROUND(r[k], l[k], n);
+#pragma GCC unroll 8
+        for (uint32_t k = 0; k < BlowfishBlocksInFlight; k++)
+            BLOWFISH_ROUND(l[k], r[k], n - 1);
+    }
+    for (uint32_t k = 0; k < BlowfishBlocksInFlight; k++) {
+        left[k] = r[k] ^ p[0];
+        right[k] = l[k];
+    }
+}
+
 void BlowfishCbcDecrypt(BlowfishState* state, const uint8_t* in, uint8_t* out, uint32_t length) {
     uint32_t blocks = length / 8, tail = length % 8;
     uint32_t regLeft = LoadHalf(state->ivRegister), regRight = LoadHalf(state->ivRegister + 4);
-    for (uint32_t j = 0; j < blocks; j++, in += 8, out += 8) {
+    for (; blocks >= BlowfishBlocksInFlight; blocks -= BlowfishBlocksInFlight) {
+        uint32_t left[BlowfishBlocksInFlight], right[BlowfishBlocksInFlight];
+        uint32_t cipherLeft[BlowfishBlocksInFlight], cipherRight[BlowfishBlocksInFlight];
+        // All ciphertext is read before any plaintext is written, so in == out works.
+        for (uint32_t k = 0; k < BlowfishBlocksInFlight; k++) {
+            left[k] = cipherLeft[k] = LoadHalf(in + 8 * k);
+            right[k] = cipherRight[k] = LoadHalf(in + 8 * k + 4);
+        }
+        DecryptHalvesInFlight(state, left, right);
+        for (uint32_t k = 0; k < BlowfishBlocksInFlight; k++) {
+            StoreHalf(out + 8 * k, left[k] ^ regLeft);
+            StoreHalf(out + 8 * k + 4, right[k] ^ regRight);
+            regLeft = cipherLeft[k];
+            regRight = cipherRight[k];
+        }
+        in += 8 * BlowfishBlocksInFlight;
+        out += 8 * BlowfishBlocksInFlight;
+    }
+    for (; blocks > 0; blocks--, in += 8, out += 8) {
         uint32_t cipherLeft = LoadHalf(in), cipherRight = LoadHalf(in + 4);
         uint32_t left = cipherLeft, right = cipherRight;
         DecryptHalves(state, &left, &right);

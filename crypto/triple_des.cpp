@@ -1,5 +1,6 @@
 // Two-key triple-DES (EDE) over the process-wide state, and its CBC decryption.
 #include "crypto/des.h"
+#include "crypto/des_bitslice.h"
 #include "crypto/des_core.h"
 
 TripleDesState ProcessTripleDes;
@@ -45,13 +46,18 @@ void XorBytes(uint8_t* first, const uint8_t* second, uint32_t count) {
         first[i] ^= second[i];
 }
 
-// The register is kept in two little-endian words for the whole run; xor on those words is xor
-// on the bytes. A length that is not a multiple of 8 ends with the short tail: the register is
-// encrypted in place and its leading bytes are xored onto the remaining input.
+// Long runs go mostly through the bitsliced passes, which chain through the register as well.
+// The register is kept in two little-endian words for the rest of the run; xor on those words is
+// xor on the bytes. A length that is not a multiple of 8 ends with the short tail: the register
+// is encrypted in place and its leading bytes are xored onto the remaining input.
 int TripleDesCbcDecrypt(const uint8_t* in, uint8_t* out, uint32_t length) {
+    uint32_t blocks = length / 8, tail = length % 8;
+    uint32_t sliced = TripleDesCbcDecryptSliced(in, out, blocks);
+    in += 8 * sliced;
+    out += 8 * sliced;
+    blocks -= sliced;
     uint32_t ivLeft = DesLoadWord(ProcessTripleDes.ivRegister);
     uint32_t ivRight = DesLoadWord(ProcessTripleDes.ivRegister + 4);
-    uint32_t blocks = length / 8, tail = length % 8;
     for (uint32_t j = 0; j < blocks; j++, in += 8, out += 8) {
         uint32_t cipherLeft = DesLoadWord(in), cipherRight = DesLoadWord(in + 4);
         uint32_t left = cipherLeft, right = cipherRight;

@@ -1,4 +1,5 @@
-// libFuzzer target: the two CBC decryptions and SHA-256 against OpenSSL on arbitrary input.
+// libFuzzer target: the two CBC decryptions and SHA-256 against OpenSSL on arbitrary input; the
+// triple-DES decryption once at each vector unit level this processor has (portable, SSE2, AVX2).
 // Input: one selector byte, then key, IV and split point taken from the front, data after.
 #include <cstdint>
 #include <cstdlib>
@@ -6,12 +7,15 @@
 #include "crypto/blowfish.h"
 #include "crypto/des.h"
 #include "crypto/sha256.h"
+#include "crypto/simd_level.h"
 #include "tests/crypto/openssl_oracle.h"
 
 namespace {
 
 BlowfishState State;
 uint8_t Expected[1 << 16], Ours[1 << 16];
+// Pinned back after each run, so that a crash report's input replays at every level again.
+const SimdLevel Supported = SupportedSimdLevel();
 
 void Check(bool condition) {
     if (!condition)
@@ -57,8 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!OracleCbcDecrypt(EVP_bf_cbc(), EVP_bf_ecb(), key, keyLength, iv, in, n))
             return 0;
         BlowfishSetKey(&State, key, uint32_t(keyLength), iv);
-        BlowfishCbcDecrypt(&State, in, Ours, split);
-        BlowfishCbcDecrypt(&State, in + split, Ours + split, n - split);
+        if (selector & 2) { // in place, as the decryptor calls it
+            memcpy(Ours, in, n);
+            BlowfishCbcDecrypt(&State, Ours, Ours, split);
+            BlowfishCbcDecrypt(&State, Ours + split, Ours + split, n - split);
+        } else {
+            BlowfishCbcDecrypt(&State, in, Ours, split);
+            BlowfishCbcDecrypt(&State, in + split, Ours + split, n - split);
+        }
         Check(memcmp(Ours, Expected, n) == 0);
         break;
     }
@@ -68,11 +78,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         DesSetKey(key, &ProcessTripleDes.schedule1);
         DesSetKey(key + 8, &ProcessTripleDes.schedule2);
         ProcessTripleDes.schedule3 = ProcessTripleDes.schedule1;
-        memcpy(ProcessTripleDes.ivRegister, iv, 8);
-        memcpy(Ours, in, n);
-        TripleDesCbcDecrypt(Ours, Ours, split); // in place, as the decryptor calls it
-        TripleDesCbcDecrypt(Ours + split, Ours + split, n - split);
-        Check(memcmp(Ours, Expected, n) == 0);
+        for (int level = SimdLevelPortable; level <= Supported; level++) {
+            Check(PinSimdLevel(SimdLevel(level)) == 1);
+            memcpy(ProcessTripleDes.ivRegister, iv, 8);
+            memcpy(Ours, in, n);
+            TripleDesCbcDecrypt(Ours, Ours, split); // in place, as the decryptor calls it
+            TripleDesCbcDecrypt(Ours + split, Ours + split, n - split);
+            Check(memcmp(Ours, Expected, n) == 0);
+        }
+        PinSimdLevel(Supported);
         break;
     default: {
         uint8_t expected[32], ours[32];

@@ -5,8 +5,7 @@
 #include <cwchar>
 #include <cstring>
 
-#include "crypto/blowfish.h"
-#include "crypto/des.h"
+#include "recovery/decrypt_stream.h"
 #include "recovery/key_select.h"
 #include "common/run_state.h"
 
@@ -109,25 +108,8 @@ DecryptResult DecryptCryptFile(const wchar_t* path) {
 
     // One CBC chain runs through the file; every chunk but the last is whole blocks, so the
     // short-tail rule acts only on the file's final bytes.
-    uint8_t chunk[DecryptChunkSize];
-    while (remaining != 0) {
-        DWORD count =
-            remaining < DecryptChunkSize ? static_cast<DWORD>(remaining) : DecryptChunkSize;
-        DWORD done = 0;
-        if (!ReadFile(input, chunk, count, &done, nullptr) || done != count) {
-            result = DecryptReadFailed;
-            break;
-        }
-        if (RunState.KeySelector == KeySelectorPassword) {
-            BlowfishCbcDecrypt(&ProcessBlowfish, chunk, chunk, count);
-        } else {
-            TripleDesCbcDecrypt(chunk, chunk, count);
-        }
-        if (!WriteFile(output, chunk, count, &done, nullptr) || done != count) {
-            result = DecryptWriteFailed;
-            break;
-        }
-        remaining -= count;
+    if (remaining != 0) {
+        result = DecryptStream(input, output, remaining);
     }
 
     // A partial output after a failed read or write stays as written.

@@ -12,6 +12,7 @@ enum DecryptResult : int32_t {
     DecryptNotCryptFile = 7,
 };
 
+// The first chunk read, decrypted and written; later chunks grow from it (see decrypt_stream.h).
 constexpr uint32_t DecryptChunkSize = 8192;
 
 DecryptResult DecryptCryptFile(const wchar_t* path);

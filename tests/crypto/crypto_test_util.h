@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <cstring>
 #include "crypto/blowfish.h"
+#include "crypto/des.h"
 
 #ifndef CRYPTO_TEST_ROUNDS
 #define CRYPTO_TEST_ROUNDS 200 // random cases per property; smaller in the product build
@@ -69,4 +71,54 @@ inline void EncryptBytes(const BlowfishState* state, uint8_t block[8]) {
     BlowfishEncryptBlock(state, &left, &right);
     StoreBig(block, left);
     StoreBig(block + 4, right);
+}
+
+// Blowfish CBC by its definition: whole blocks chain through the register, a short tail is xored
+// with the encrypted register.
+inline Bytes BlowfishCbcByDefinition(const BlowfishState* state, const Bytes& in, bool encrypt,
+                                     uint8_t reg[8]) {
+    Bytes out(in.size());
+    size_t whole = in.size() / 8 * 8;
+    for (size_t j = 0; j < whole; j += 8) {
+        uint8_t block[8];
+        if (encrypt) {
+            for (int i = 0; i < 8; i++)
+                block[i] = in[j + i] ^ reg[i];
+            EncryptBytes(state, block);
+            memcpy(reg, block, 8);
+            memcpy(&out[j], block, 8);
+        } else {
+            uint32_t left = LoadBig(&in[j]), right = LoadBig(&in[j + 4]);
+            BlowfishDecryptBlock(state, &left, &right);
+            StoreBig(block, left);
+            StoreBig(block + 4, right);
+            for (int i = 0; i < 8; i++)
+                out[j + i] = block[i] ^ reg[i];
+            memcpy(reg, &in[j], 8);
+        }
+    }
+    if (whole < in.size()) {
+        EncryptBytes(state, reg);
+        for (size_t i = whole; i < in.size(); i++)
+            out[i] = in[i] ^ reg[i - whole];
+    }
+    return out;
+}
+
+// Triple-DES CBC decryption by its definition from the block operations.
+inline Bytes TripleDesCbcByDefinition(const Bytes& in, uint8_t reg[8]) {
+    Bytes out(in.size());
+    size_t whole = in.size() / 8 * 8;
+    for (size_t j = 0; j < whole; j += 8) {
+        TripleDesDecryptBlock(&in[j], &out[j]);
+        for (int i = 0; i < 8; i++)
+            out[j + i] ^= reg[i];
+        memcpy(reg, &in[j], 8);
+    }
+    if (whole < in.size()) {
+        TripleDesEncryptBlock(reg, reg);
+        for (size_t i = whole; i < in.size(); i++)
+            out[i] = in[i] ^ reg[i - whole];
+    }
+    return out;
 }

@@ -65,24 +65,6 @@ TEST(DesProperties, EdeIsThreeDesOperationsAndItsInverse) {
     }
 }
 
-// Triple-DES CBC decryption by its definition from the block operations.
-Bytes CbcDecryptByDefinition(const Bytes& in, uint8_t reg[8]) {
-    Bytes out(in.size());
-    size_t whole = in.size() / 8 * 8;
-    for (size_t j = 0; j < whole; j += 8) {
-        TripleDesDecryptBlock(&in[j], &out[j]);
-        for (int i = 0; i < 8; i++)
-            out[j + i] ^= reg[i];
-        memcpy(reg, &in[j], 8);
-    }
-    if (whole < in.size()) {
-        TripleDesEncryptBlock(reg, reg);
-        for (size_t i = whole; i < in.size(); i++)
-            out[i] = in[i] ^ reg[i - whole];
-    }
-    return out;
-}
-
 TEST(DesProperties, CbcDecryptMatchesDefinitionSplitsAndInPlace) {
     TestRandom random = {24};
     for (int round = 0; round < CRYPTO_TEST_ROUNDS; round++) {
@@ -91,7 +73,7 @@ TEST(DesProperties, CbcDecryptMatchesDefinitionSplitsAndInPlace) {
         uint32_t n = uint32_t(in.size());
         uint8_t reg[8];
         memcpy(reg, ProcessTripleDes.ivRegister, 8);
-        Bytes expected = CbcDecryptByDefinition(in, reg);
+        Bytes expected = TripleDesCbcByDefinition(in, reg);
         Bytes out(n + 1, 0x5a);
         EXPECT_EQ(TripleDesCbcDecrypt(in.data(), out.data(), n), 0);
         EXPECT_EQ(ToHex(out.data(), n), ToHex(expected)) << "length " << n;

@@ -1,9 +1,12 @@
-// Every primitive against OpenSSL over random keys, IVs and lengths (native build only).
+// Every primitive against OpenSSL over random keys, IVs and lengths (native build only), the
+// triple-DES decryption at each vector unit level this processor has.
 #include <gtest/gtest.h>
 #include <cstring>
+#include <vector>
 #include "crypto/blowfish.h"
 #include "crypto/des.h"
 #include "crypto/sha256.h"
+#include "crypto/simd_level.h"
 #include "tests/crypto/crypto_test_util.h"
 #include "tests/crypto/openssl_oracle.h"
 
@@ -125,11 +128,24 @@ TEST_F(Oracle, DesEcb) {
     }
 }
 
-TEST_F(Oracle, TwoKeyEdeCbcDecrypt) {
+// Every length 0..300, lengths around the bitsliced passes' widths, and 1 MiB with a tail.
+std::vector<uint32_t> EveryPathLengths() {
+    std::vector<uint32_t> lengths;
+    for (uint32_t n = 0; n <= 300; n++)
+        lengths.push_back(n);
+    for (uint32_t n : {1024u, 2048u, 4096u})
+        for (uint32_t delta : {8u, 13u, 120u, 133u})
+            lengths.push_back(n + delta);
+    lengths.push_back((1u << 20) + 5);
+    return lengths;
+}
+
+// At each vector unit level in turn, and against OpenSSL's ECB for the register after a tail.
+TEST_F(Oracle, TwoKeyEdeCbcDecryptAtEachLevel) {
     TestRandom random = {45};
-    for (int round = 0; round < 400; round++) {
+    for (uint32_t n : EveryPathLengths()) {
         Bytes key = RandomBytes(&random, 16), iv = RandomBytes(&random, 8);
-        uint32_t n = RandomLength(&random, round), whole = n / 8 * 8;
+        uint32_t whole = n / 8 * 8;
         Bytes in = RandomBytes(&random, n), expected(n), ours(n);
         ASSERT_TRUE(OracleCipher(EVP_des_ede_cbc(), key.data(), 16, iv.data(), false, in.data(),
                                  whole, expected.data()));
@@ -145,15 +161,60 @@ TEST_F(Oracle, TwoKeyEdeCbcDecrypt) {
         DesSetKey(key.data(), &ProcessTripleDes.schedule1);
         DesSetKey(key.data() + 8, &ProcessTripleDes.schedule2);
         ProcessTripleDes.schedule3 = ProcessTripleDes.schedule1;
-        memcpy(ProcessTripleDes.ivRegister, iv.data(), 8);
-        TripleDesCbcDecrypt(in.data(), ours.data(), n);
-        ASSERT_EQ(ToHex(ours), ToHex(expected)) << "key " << ToHex(key) << " length " << n;
-        EXPECT_EQ(ToHex(ProcessTripleDes.ivRegister, 8), ToHex(reg));
+        for (int level = SimdLevelPortable; level <= SupportedSimdLevel(); level++) {
+            ASSERT_EQ(PinSimdLevel(SimdLevel(level)), 1);
+            memcpy(ProcessTripleDes.ivRegister, iv.data(), 8);
+            TripleDesCbcDecrypt(in.data(), ours.data(), n);
+            ASSERT_TRUE(ours == expected)
+                << "level " << level << " key " << ToHex(key) << " length " << n;
+            EXPECT_EQ(ToHex(ProcessTripleDes.ivRegister, 8), ToHex(reg));
+            // In place, in two calls split at a random whole block.
+            uint32_t split = 8 * (NextRandom(&random) % (n / 8 + 1));
+            Bytes inPlace = in;
+            memcpy(ProcessTripleDes.ivRegister, iv.data(), 8);
+            TripleDesCbcDecrypt(inPlace.data(), inPlace.data(), split);
+            TripleDesCbcDecrypt(inPlace.data() + split, inPlace.data() + split, n - split);
+            ASSERT_TRUE(inPlace == expected)
+                << "level " << level << " in place, split at " << split << " of " << n;
+        }
+        PinSimdLevel(SupportedSimdLevel());
         uint8_t block[8], expectedBlock[8];
         TripleDesEncryptBlock(iv.data(), block);
         ASSERT_TRUE(OracleCipher(EVP_des_ede_ecb(), key.data(), 16, nullptr, true, iv.data(), 8,
                                  expectedBlock));
         EXPECT_EQ(ToHex(block, 8), ToHex(expectedBlock, 8));
+    }
+}
+
+// The blocks-in-flight path and the single blocks after it, at every length.
+TEST_F(Oracle, BlowfishCbcDecryptAtEveryLength) {
+    TestRandom random = {47};
+    for (uint32_t n : EveryPathLengths()) {
+        Bytes key = RandomBytes(&random, 4 * (1 + NextRandom(&random) % 14));
+        Bytes iv = RandomBytes(&random, 8), in = RandomBytes(&random, n);
+        uint32_t whole = n / 8 * 8;
+        Bytes expected(n), ours(n);
+        ASSERT_TRUE(OracleCipher(EVP_bf_cbc(), key.data(), int(key.size()), iv.data(), false,
+                                 in.data(), whole, expected.data()));
+        Bytes reg = whole ? Bytes(in.begin() + whole - 8, in.begin() + whole) : iv;
+        if (whole < n) {
+            Bytes pad(8);
+            ASSERT_TRUE(OracleCipher(EVP_bf_ecb(), key.data(), int(key.size()), nullptr, true,
+                                     reg.data(), 8, pad.data()));
+            for (uint32_t i = whole; i < n; i++)
+                expected[i] = in[i] ^ pad[i - whole];
+            reg = pad;
+        }
+        BlowfishSetKey(&State, key.data(), uint32_t(key.size()), iv.data());
+        BlowfishCbcDecrypt(&State, in.data(), ours.data(), n);
+        ASSERT_TRUE(ours == expected) << "key " << ToHex(key) << " length " << n;
+        EXPECT_EQ(ToHex(State.ivRegister, 8), ToHex(reg));
+        uint32_t split = 8 * (NextRandom(&random) % (n / 8 + 1));
+        Bytes inPlace = in;
+        BlowfishReset(&State);
+        BlowfishCbcDecrypt(&State, inPlace.data(), inPlace.data(), split);
+        BlowfishCbcDecrypt(&State, inPlace.data() + split, inPlace.data() + split, n - split);
+        ASSERT_TRUE(inPlace == expected) << "in place, split at " << split << " of " << n;
     }
 }
 

@@ -110,3 +110,8 @@ void ReferenceDes(const uint8_t key[8], const uint8_t in[8], uint8_t out[8], boo
     for (int i = 0; i < 64; i++)
         out[i / 8] |= uint8_t(preOutput[FinalPermutation[i] - 1] << (7 - i % 8));
 }
+
+int ReferenceSBox(int box, int input) {
+    int row = ((input >> 4) & 2) | (input & 1), column = (input >> 1) & 15;
+    return SBoxes[box][row * 16 + column];
+}

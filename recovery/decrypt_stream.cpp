@@ -1,0 +1,173 @@
+// One helper thread reads chunks into a ring of fixed buffers and writes them out again, while the
+// caller's thread decrypts each in place as it comes: the disk and the cipher work at the same
+// time, and the file's bytes still pass through one CBC chain in order.
+#include "recovery/decrypt_stream.h"
+
+#include "crypto/blowfish.h"
+#include "crypto/des.h"
+#include "recovery/key_select.h"
+#include "common/run_state.h"
+
+// Four slots let one chunk be read, one decrypted and one written at once, with one to spare.
+// Chunks of 2 MiB keep the hand-overs between the threads few (each costs a few system calls).
+constexpr uint32_t RingSlots = 4;
+constexpr uint32_t LargestChunk = 2u << 20;
+
+// What one buffer of the ring holds. Three semaphores pass each slot from reading to decrypting
+// to writing and back; only the holder of a slot touches it, and every stage takes the slots in
+// ring order.
+struct ChunkSlot {
+    uint32_t count;          // bytes in the buffer
+    bool end;                // no bytes: the reading is over
+    DecryptResult endResult; // then DecryptOk, or DecryptReadFailed
+};
+
+// One file at a time, like the cipher states: one process-wide ring, megabytes kept off the
+// stack and never allocated.
+struct StreamRecord {
+    HANDLE input;
+    HANDLE output;
+    uint64_t size;
+    HANDLE freeSlots; // semaphores counting the slots waiting for each stage
+    HANDLE readSlots;
+    HANDLE decryptedSlots;
+    DecryptResult result; // the helper's verdict
+    ChunkSlot slots[RingSlots];
+};
+static StreamRecord Stream;
+static uint8_t RingBuffers[RingSlots][LargestChunk];
+
+// The selector is read for each chunk, as the cipher is chosen chunk by chunk.
+static void DecryptChunk(uint8_t* chunk, uint32_t count) {
+    if (RunState.KeySelector == KeySelectorPassword) {
+        BlowfishCbcDecrypt(&ProcessBlowfish, chunk, chunk, count);
+    } else {
+        TripleDesCbcDecrypt(chunk, chunk, count);
+    }
+}
+
+// Small chunks first, so that a small file is done in small pieces and a large one gets going
+// at once; then larger ones, so that the per-call cost of reading and writing vanishes.
+static uint32_t NextChunkSize(uint32_t size) {
+    return size < LargestChunk ? 2 * size : LargestChunk;
+}
+
+// Fills the next free slot with the next chunk, or marks it as the end when the file is done,
+// a read fails or writing has failed. Returns whether it was the end.
+static bool ReadChunk(uint32_t slotIndex, uint64_t* remaining, uint32_t* chunkSize, bool stop) {
+    ChunkSlot* slot = &Stream.slots[slotIndex];
+    slot->end = *remaining == 0 || stop;
+    slot->endResult = DecryptOk;
+    if (!slot->end) {
+        DWORD count = *remaining < *chunkSize ? static_cast<DWORD>(*remaining) : *chunkSize;
+        DWORD done = 0;
+        if (ReadFile(Stream.input, RingBuffers[slotIndex], count, &done, nullptr) &&
+            done == count) {
+            slot->count = count;
+            *remaining -= count;
+            *chunkSize = NextChunkSize(*chunkSize);
+        } else {
+            slot->end = true;
+            slot->endResult = DecryptReadFailed;
+        }
+    }
+    ReleaseSemaphore(Stream.readSlots, 1, nullptr);
+    return slot->end;
+}
+
+// The helper thread: reads into free slots and writes decrypted ones, writing first whenever
+// both wait. Reads and writes take turns on this one thread; both overlap the decryption. After
+// a failed write nothing more is written and the reading ends at the next free slot; the chunks
+// still coming back are dropped until the end mark. The result is the first failure in file
+// order: a write fails before any later read could, as no chunk is written after it.
+static DWORD WINAPI ReadAndWriteChunks(void*) {
+    uint64_t remaining = Stream.size;
+    uint32_t chunkSize = DecryptChunkSize;
+    uint32_t nextRead = 0, nextWrite = 0;
+    bool readingOver = false, writeFailed = false;
+    for (;;) {
+        HANDLE waits[2] = {Stream.decryptedSlots, Stream.freeSlots};
+        DWORD woken = WaitForMultipleObjects(readingOver ? 1 : 2, waits, FALSE, INFINITE);
+        if (woken == WAIT_OBJECT_0 + 1) {
+            readingOver = ReadChunk(nextRead, &remaining, &chunkSize, writeFailed);
+            nextRead = (nextRead + 1) % RingSlots;
+            continue;
+        }
+        const ChunkSlot* slot = &Stream.slots[nextWrite];
+        if (slot->end) {
+            Stream.result = writeFailed ? DecryptWriteFailed : slot->endResult;
+            return 0;
+        }
+        if (!writeFailed) {
+            DWORD done = 0;
+            writeFailed =
+                !WriteFile(Stream.output, RingBuffers[nextWrite], slot->count, &done, nullptr) ||
+                done != slot->count;
+        }
+        nextWrite = (nextWrite + 1) % RingSlots;
+        ReleaseSemaphore(Stream.freeSlots, 1, nullptr);
+    }
+}
+
+// The same chunks one after the other on the caller's thread, when no helper thread can start.
+static DecryptResult DecryptInTurn() {
+    uint64_t remaining = Stream.size;
+    uint32_t chunkSize = DecryptChunkSize;
+    while (remaining != 0) {
+        DWORD count = remaining < chunkSize ? static_cast<DWORD>(remaining) : chunkSize;
+        DWORD done = 0;
+        if (!ReadFile(Stream.input, RingBuffers[0], count, &done, nullptr) || done != count) {
+            return DecryptReadFailed;
+        }
+        DecryptChunk(RingBuffers[0], count);
+        if (!WriteFile(Stream.output, RingBuffers[0], count, &done, nullptr) || done != count) {
+            return DecryptWriteFailed;
+        }
+        remaining -= count;
+        chunkSize = NextChunkSize(chunkSize);
+    }
+    return DecryptOk;
+}
+
+static void CloseIfOpen(HANDLE handle) {
+    if (handle != nullptr) {
+        CloseHandle(handle);
+    }
+}
+
+DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size) {
+    Stream.input = input;
+    Stream.output = output;
+    Stream.size = size;
+    Stream.result = DecryptOk;
+    Stream.freeSlots = CreateSemaphoreW(nullptr, RingSlots, RingSlots, nullptr);
+    Stream.readSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
+    Stream.decryptedSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
+    bool semaphores = Stream.freeSlots && Stream.readSlots && Stream.decryptedSlots;
+    HANDLE helper =
+        semaphores ? CreateThread(nullptr, 0, ReadAndWriteChunks, nullptr, 0, nullptr) : nullptr;
+
+    DecryptResult result;
+    if (helper == nullptr) {
+        result = DecryptInTurn();
+    } else {
+        for (uint32_t i = 0;; i = (i + 1) % RingSlots) {
+            WaitForSingleObject(Stream.readSlots, INFINITE);
+            bool end = Stream.slots[i].end;
+            if (!end) {
+                DecryptChunk(RingBuffers[i], Stream.slots[i].count);
+            }
+            ReleaseSemaphore(Stream.decryptedSlots, 1, nullptr);
+            if (end) {
+                break;
+            }
+        }
+        WaitForSingleObject(helper, INFINITE);
+        CloseHandle(helper);
+        result = Stream.result;
+    }
+    CloseIfOpen(Stream.freeSlots);
+    CloseIfOpen(Stream.readSlots);
+    CloseIfOpen(Stream.decryptedSlots);
+    return result;
+}

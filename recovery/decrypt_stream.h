@@ -1,0 +1,14 @@
+// Reads, decrypts and writes the bytes of one ".crypt" file with the three overlapping.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+#include "recovery/decrypt_file.h"
+
+// Decrypts `size` bytes from input into output in one CBC chain, through the cipher that
+// RunState.KeySelector chooses for each chunk. Chunks are read and written whole, in order: the
+// first is DecryptChunkSize bytes, each next one twice the one before up to a fixed largest size.
+// Returns DecryptOk, DecryptReadFailed (a read failed or came back short: every chunk before it
+// has been written) or DecryptWriteFailed (a write failed or wrote short: nothing after it is
+// written). Runs on the caller's thread with one helper thread, which has ended when it returns.
+DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size);
