@@ -238,8 +238,8 @@ void DecryptOne(const CryptInput& input, const KeyPlan& plan) {
         return;
     }
     if (input.path.size() > DecryptorPathLimit) {
-        report.reason = L"its path is longer than the decryptor takes (" +
-                        std::to_wstring(DecryptorPathLimit) + L" characters with \\\\?\\)";
+        report.reason = L"its path is too long for the decryptor (at most " +
+                        std::to_wstring(DecryptorPathLimit) + L" characters, \\\\?\\ included)";
         ReportCryptFile(report);
         return;
     }
