@@ -415,6 +415,24 @@ TEST_F(Decrypt, FilesThatCannotBeDecryptedAreReportedTheRestDone) {
     EXPECT_FALSE(Exists(D + L"\\PHOTO.JPG"));
 }
 
+// A file the decryptor cannot open (another program holds it) is reported with the system's
+// reason, and no output is made for it; the next file is decrypted.
+TEST_F(Decrypt, FileInUseFailsAloneAndLeavesNoOutput) {
+    std::wstring held = Place(D, "report.pdf");
+    Place(D, "bundle.7z");
+    HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    CliResult run = RunCli({L"decrypt", L"--key", L"0", L"D:\\"});
+    CloseHandle(holder);
+    EXPECT_EQ(run.exitCode, 1);
+    std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 3u) << run.out;
+    EXPECT_EQ(lines[1], "failed         \"D:\\report.pdf.crypt\" (key 0; the file cannot be opened "
+                        "(in use by another program, error 32))");
+    EXPECT_FALSE(Exists(D + L"\\report.pdf"));
+    EXPECT_EQ(ReadWhole(D + L"\\bundle.7z"), Plain(Fixture("bundle.7z")));
+}
+
 // Bad input stops the command before anything is written, with one line saying what was wrong.
 TEST_F(Decrypt, BadInputWritesNothing) {
     Place(D, "report.pdf");
