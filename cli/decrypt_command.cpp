@@ -28,8 +28,10 @@ const wchar_t CryptExtension[] = L".crypt";
 struct CryptInput {
     std::wstring path; // long form
     int64_t size;
-    CryptOutcome refused; // CryptSkipped or CryptFailed when it cannot be decrypted at all
-    std::wstring reason;  // and why
+    // CryptSkipped or CryptFailed when the file cannot be given to the decryptor at all, reason
+    // saying why; CryptDecrypted when nothing stands in its way.
+    CryptOutcome settled;
+    std::wstring reason;
 };
 
 // The files to decrypt, gathered before any is decrypted: an output is never taken for an input
@@ -85,12 +87,12 @@ std::wstring NameOfPath(const std::wstring& path) {
     return separator == std::wstring::npos ? path : path.substr(separator + 1);
 }
 
-void AddInput(const std::wstring& path, int64_t size, CryptOutcome refused,
+void AddInput(const std::wstring& path, int64_t size, CryptOutcome settled,
               const std::wstring& reason) {
     if (!Gather.seen.insert(InCapitals(path)).second) {
         return;
     }
-    Gather.inputs.push_back({path, size, refused, reason});
+    Gather.inputs.push_back({path, size, settled, reason});
 }
 
 // A match of "*.crypt": files only, in the letters the decryptor takes; a name in other letters
@@ -223,15 +225,14 @@ std::wstring DecryptResultText(DecryptResult result, DWORD error) {
 }
 
 struct KeyPlan {
-    const KeyChoice* choice;
     int withPassword; // the password's key is a candidate (--auto, --pair) or the key
     int32_t selector; // the key of every file, or KeySelectorNone for --auto
 };
 
 void DecryptOne(const CryptInput& input, const KeyPlan& plan) {
     CryptFileReport report = {CryptFailed, input.path, plan.selector, L"", L"", -1, 0, input.size};
-    if (input.refused != CryptDecrypted) {
-        report.outcome = input.refused;
+    if (input.settled != CryptDecrypted) {
+        report.outcome = input.settled;
         report.selector = KeySelectorNone;
         report.reason = input.reason;
         ReportCryptFile(report);
@@ -355,7 +356,7 @@ int RunDecrypt(const CommandCall& call) {
         return ReportFailure(ExitBadInput, reason);
     }
 
-    KeyPlan plan = {&choice, 0, KeySelectorNone};
+    KeyPlan plan = {0, KeySelectorNone};
     if (choice.password != NoPassword) {
         if (!KeyFromPassword(choice.password, choice.passwordFile, &reason)) {
             return ReportFailure(ExitBadInput, reason);

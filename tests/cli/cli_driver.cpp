@@ -2,6 +2,7 @@
 #include "tests/gui/program_driver.h"
 #include "tests/unlock/test_window.h"
 #include <gtest/gtest.h>
+#include <functional>
 
 namespace {
 
@@ -42,9 +43,10 @@ HANDLE CreateOutputFile(const std::wstring& path, SECURITY_ATTRIBUTES* inherited
 namespace {
 
 // input: inherited by the child as its standard input. creation: CREATE_NO_WINDOW, or 0 to share
-// this process's console.
+// this process's console. whileRunning, if any, is called once the child has started.
 CliResult RunWithInput(const std::vector<std::wstring>& arguments,
-                       const std::wstring& workingDirectory, HANDLE input, DWORD creation) {
+                       const std::wstring& workingDirectory, HANDLE input, DWORD creation,
+                       const std::function<void()>& whileRunning = nullptr) {
     // Files, not pipes: reading pipes needs threads blocked in reads, which 32-bit Wine under
     // qemu does not survive.
     CliResult result = {-1, "", ""};
@@ -77,6 +79,9 @@ CliResult RunWithInput(const std::vector<std::wstring>& arguments,
     if (!started) {
         ADD_FAILURE() << "cannot start the program: error " << GetLastError();
         return result;
+    }
+    if (whileRunning) {
+        whileRunning();
     }
     if (WaitForSingleObject(process.hProcess, ExitLimitMs) == WAIT_OBJECT_0) {
         DWORD code = 0;
@@ -114,6 +119,10 @@ std::wstring ScreenText(HANDLE screen) {
     return text;
 }
 
+BOOL WINAPI LetCtrlCPass(DWORD event) {
+    return event == CTRL_C_EVENT ? TRUE : FALSE;
+}
+
 } // namespace
 
 CliResult RunCli(const std::vector<std::wstring>& arguments, const std::wstring& workingDirectory,
@@ -131,11 +140,14 @@ CliResult RunCli(const std::vector<std::wstring>& arguments, const std::wstring&
     return result;
 }
 
-ConsoleRun RunCliAtConsole(const std::vector<std::wstring>& arguments, const std::wstring& typed) {
+ConsoleRun RunCliAtConsole(const std::vector<std::wstring>& arguments, const std::wstring& typed,
+                           bool ctrlCAtPrompt) {
     ConsoleRun run = {{-1, "", ""}, L"", 0, 0, 0};
     // Wine starts a test with a console that has no window and no buffers: a new one has both.
     static bool ownConsole = (FreeConsole(), AllocConsole() != 0);
-    if (!ownConsole) {
+    // Ctrl+C typed for the program reaches every process of the console: this one lets it pass.
+    static bool ctrlCPasses = SetConsoleCtrlHandler(LetCtrlCPass, TRUE) != 0;
+    if (!ownConsole || !ctrlCPasses) {
         ADD_FAILURE() << "no console: error " << GetLastError();
         return run;
     }
@@ -175,7 +187,19 @@ ConsoleRun RunCliAtConsole(const std::vector<std::wstring>& arguments, const std
             ADD_FAILURE() << "cannot type into the console: error " << GetLastError();
         }
     }
-    run.result = RunWithInput(arguments, L"C:\\", input, 0);
+    // Ctrl+C once the program has turned the echo off; typed into the input as a key, Wine's
+    // console does not turn it into the signal.
+    auto pressCtrlC = [&]() {
+        DWORD mode = run.modeBefore;
+        for (int waited = 0; (mode & ENABLE_ECHO_INPUT) && waited < 600; ++waited) {
+            Sleep(50);
+            GetConsoleMode(input, &mode);
+        }
+        EXPECT_FALSE(mode & ENABLE_ECHO_INPUT) << "the prompt never turned the echo off";
+        GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    };
+    run.result = RunWithInput(arguments, L"C:\\", input, 0,
+                              ctrlCAtPrompt ? std::function<void()>(pressCtrlC) : nullptr);
     run.screen = ScreenText(screen);
     GetConsoleMode(input, &run.modeAfter);
     GetNumberOfConsoleInputEvents(input, &run.eventsLeft);

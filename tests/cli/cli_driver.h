@@ -29,8 +29,10 @@ struct ConsoleRun {
 };
 // Runs the program on a console of this process (made at the first call), standard input the
 // console's, with `typed` (lines ending in "\r") waiting in the console's input as key presses, as
-// a person would type them; standard output and error into files as RunCli does.
-ConsoleRun RunCliAtConsole(const std::vector<std::wstring>& arguments, const std::wstring& typed);
+// a person would type them; standard output and error into files as RunCli does. ctrlCAtPrompt:
+// Ctrl+C is pressed once the program waits with its echo off.
+ConsoleRun RunCliAtConsole(const std::vector<std::wstring>& arguments, const std::wstring& typed,
+                           bool ctrlCAtPrompt = false);
 
 // Lines without their CR LF.
 std::vector<std::string> Lines(const std::string& text);

@@ -285,6 +285,19 @@ TEST_F(Decrypt, PasswordTypedAtThePromptIsNotShown) {
               "decrypted      \"D:\\data.rar.crypt\" -> \"data.rar\" (the password's key)");
 }
 
+// Ctrl+C at the prompt ends the program as Ctrl+C does, with the console's echo back on and
+// nothing decrypted.
+TEST_F(Decrypt, CtrlCAtThePromptGivesTheEchoBack) {
+    Place(D, "data.rar");
+    ConsoleRun run =
+        RunCliAtConsole({L"decrypt", L"--password", L"D:\\data.rar.crypt"}, L"sampl", true);
+    EXPECT_NE(run.result.exitCode, -1);
+    EXPECT_EQ(run.result.out, "");
+    EXPECT_EQ(run.modeAfter, run.modeBefore);
+    EXPECT_TRUE(run.modeAfter & ENABLE_ECHO_INPUT);
+    EXPECT_FALSE(Exists(D + L"\\data.rar"));
+}
+
 // --pair: the key under which one file's encrypted form is its original, confirmed over the whole
 // file, decrypts every PATH; a pair no key fits stops everything before anything is written.
 TEST_F(Decrypt, PairFindsTheKeyOrStopsBeforeWriting) {
