@@ -1,5 +1,5 @@
 // How decrypt keys its files, from its options: one way of finding the key at most, and one
-// source of a password at most. Windows-free, so the rules are tested natively.
+// source of a password at most. Windows-free.
 #pragma once
 #include "cli/arguments.h"
 #include <cstdint>

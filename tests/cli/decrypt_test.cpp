@@ -536,15 +536,6 @@ TEST_F(Decrypt, KeyOptionsThatCannotBeAreBadUsage) {
     EXPECT_EQ(Snapshot(D), before);
 }
 
-TEST_F(Decrypt, ExitCodes) {
-    Place(D, "report.pdf");
-    EXPECT_EQ(RunCli({L"decrypt", L"D:\\"}).exitCode, 0); // all decrypted
-    Place(D, "readme.txt");
-    EXPECT_EQ(RunCli({L"decrypt", L"D:\\readme.txt.crypt"}).exitCode, 1); // not identified
-    EXPECT_EQ(RunCli({L"decrypt", L"--key", L"0", L"D:\\readme.txt.crypt"}).exitCode, 0);
-    EXPECT_EQ(RunCli({L"decrypt", L"E:\\"}).exitCode, 2); // nothing to decrypt
-}
-
 TEST_F(Decrypt, HelpOfItsOwnFitsAScreen) {
     CliResult help = RunCli({L"decrypt", L"--help"});
     EXPECT_EQ(help.exitCode, 0);
