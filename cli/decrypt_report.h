@@ -32,7 +32,7 @@ struct DecryptTallyRecord {
     int64_t skipped;
     int64_t notTried;       // left after Ctrl+C
     int64_t bytesDecrypted; // of the inputs decrypted
-    int64_t elapsedMs;      // from the first file to the last
+    int64_t elapsedMs;      // finding keys and decrypting; searching folders not counted
     int64_t identifyMs;     // of that, finding keys: --auto and --pair
 };
 extern DecryptTallyRecord DecryptTally;

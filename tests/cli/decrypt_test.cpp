@@ -358,6 +358,7 @@ TEST_F(Decrypt, PairFindsTheKeyOrStopsBeforeWriting) {
     EXPECT_EQ(summary["key_option"], "pair");
     EXPECT_EQ(summary["key"], report.selector);
     EXPECT_EQ(summary["decrypted"], 2);
+    EXPECT_GE(summary["elapsed_ms"], summary["identify_ms"]);
     // For people, the key found comes first.
     DeleteFileW((D + L"\\docs\\bundle.7z").c_str());
     CliResult words = RunCli({L"decrypt", L"--pair", L"D:\\kept\\report.pdf",
