@@ -17,7 +17,6 @@
 #include "unlock/real_paths.h"
 #include <windows.h>
 #include <algorithm>
-#include <cstdio>
 #include <unordered_set>
 
 namespace {
@@ -293,12 +292,6 @@ void DecryptOne(const CryptInput& input, const KeyPlan& plan) {
         }
     }
     ReportCryptFile(report);
-}
-
-std::wstring OneDecimal(double value) {
-    wchar_t text[32];
-    std::swprintf(text, 32, L"%.1f", value);
-    return text;
 }
 
 // Before each file: how far the run has come, and the file now being decrypted.

@@ -50,18 +50,20 @@ std::string JsonKeyList(uint32_t keys) {
 }
 
 std::wstring Megabytes(int64_t bytes) {
-    wchar_t text[32];
-    std::swprintf(text, 32, L"%.1f MB", static_cast<double>(bytes) / 1e6);
-    return text;
+    return OneDecimal(static_cast<double>(bytes) / 1e6) + L" MB";
 }
 
 std::wstring Seconds(int64_t milliseconds) {
-    wchar_t text[32];
-    std::swprintf(text, 32, L"%.1f s", static_cast<double>(milliseconds) / 1e3);
-    return text;
+    return OneDecimal(static_cast<double>(milliseconds) / 1e3) + L" s";
 }
 
 } // namespace
+
+std::wstring OneDecimal(double value) {
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%.1f", value);
+    return text;
+}
 
 std::wstring KeyWords(int32_t selector) {
     return selector == KeySelectorPassword ? std::wstring(L"the password's key")

@@ -51,3 +51,5 @@ void ReportDecryptSummary(const DecryptSummary& summary);
 
 // "key 3" or "the password's key", for messages.
 std::wstring KeyWords(int32_t selector);
+// 12.3: megabytes, seconds, rates.
+std::wstring OneDecimal(double value);
