@@ -37,6 +37,11 @@ ParsedArguments ParseArguments(int count, const wchar_t* const* arguments,
             ParsedArguments parsed;
             parsed.verdict = ParsedHelp;
             parsed.call.command = nullptr;
+            for (size_t k = 0; k < commandCount && i > 1; ++k) {
+                if (std::wstring(arguments[1]) == commands[k].name) {
+                    parsed.call.command = &commands[k];
+                }
+            }
             return parsed;
         }
         if (std::wstring(arguments[i]) == L"--") {

@@ -24,6 +24,9 @@ struct CommandSpec {
     int (*run)(const CommandCall& call);
     const wchar_t* usage; // its usage line, after the program's name
     const wchar_t* help;  // its lines of --help, each ending in "\n"
+    // Its own page of help (rescindo-cli COMMAND --help), for a command whose options need more
+    // room than the overview has; null: the overview tells all.
+    const wchar_t* details;
 };
 
 struct GivenOption {
@@ -39,7 +42,7 @@ struct CommandCall {
 
 enum ParseVerdict {
     ParsedCommand = 0,
-    ParsedHelp = 1,     // --help, -h or /? anywhere
+    ParsedHelp = 1,     // --help, -h or /? anywhere; call.command: the command named first, if any
     ParsedVersion = 2,  // --version alone
     ParsedBadUsage = 3, // reason says what is wrong, in one line
 };

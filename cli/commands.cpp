@@ -1,5 +1,6 @@
 // The command table, the help and the usage.
 #include "cli/commands.h"
+#include "cli/key_choice.h"
 #include "res/version.h"
 
 const wchar_t OptionJson[] = L"--json";
@@ -14,6 +15,9 @@ const OptionSpec ScanOptions[] = {{OptionJson, 0}, {nullptr, 0}};
 const OptionSpec RestoreOptions[] = {
     {OptionJournal, 1}, {OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
 const OptionSpec UndoOptions[] = {{OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
+const OptionSpec DecryptOptions[] = {
+    {OptionKey, 1},          {OptionAuto, 0}, {OptionPair, 2},  {OptionPassword, 0},
+    {OptionPasswordFile, 1}, {OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
 
 const wchar_t ProgramTitle[] = L"restores names damaged by the Vorpalix trojan";
 
@@ -26,21 +30,51 @@ const wchar_t CommonHelp[] =
     L"  --quiet    print only what was left alone, and the summary\n"
     L"\n"
     L"Exit codes:\n"
-    L"  0  all found was restored (or would be, or was undone), or nothing found\n"
-    L"  1  something was left: a name taken, a rename refused, a path too long\n"
+    L"  0  all done: restored (or would be), undone or decrypted; or nothing found\n"
+    L"  1  something was left: a name taken, a rename refused, a file not decrypted\n"
     L"  2  bad usage or bad input: unknown option, no such folder, not a journal\n"
     L"  3  the journal could not be written; without it nothing is renamed\n";
+
+// Each line fits 79 columns, the whole page one screen, after "rescindo-cli VERSION: ".
+const wchar_t DecryptDetails[] =
+    L"decrypts .crypt files into new files beside them\n"
+    L"\n"
+    L"Usage:\n"
+    L"  rescindo-cli decrypt [--auto | --key N | --pair ORIGINAL ENCRYPTED]\n"
+    L"                       [--password | --password-file FILE]\n"
+    L"                       [--json] [--quiet] PATH...\n"
+    L"\n"
+    L"  PATH       .crypt files, and folders searched through for them\n"
+    L"  --auto     each file's key from the type its name had before .crypt (PDF\n"
+    L"             for report.pdf.crypt); other types are left alone. The default\n"
+    L"  --key      N: built-in key N, 0 to 9, for every file\n"
+    L"  --pair     ORIGINAL ENCRYPTED: a file you still have in both forms; the key\n"
+    L"             that turns ENCRYPTED into ORIGINAL is used for every file\n"
+    L"  --password       ask for it, not shown (without a console: standard input)\n"
+    L"  --password-file  FILE: its first line (UTF-8, UTF-16 or ANSI text)\n"
+    L"             A password alone keys every file; with --auto or --pair its key\n"
+    L"             is one more candidate\n"
+    L"  --json     one JSON object per line: one per file, then a summary\n"
+    L"  --quiet    print only the files not decrypted, and the summary\n"
+    L"\n"
+    L"Each output is a new file beside its input: report.pdf, or report.pdf(0)...\n"
+    L"when that name is taken. Keep the .crypt files until you have checked those.\n"
+    L"Exit codes: 0 all decrypted, 1 some not, 2 bad usage or input: none decrypted\n";
 
 } // namespace
 
 const CommandSpec Commands[] = {
     {L"scan", ScanOptions, 0, -1, L"PATH", RunScan, L"scan    [--json] [PATH...]",
-     L"  scan       list damaged names and what restore would do; renames nothing\n"},
+     L"  scan       list damaged names and what restore would do; renames nothing\n", nullptr},
     {L"restore", RestoreOptions, 0, -1, L"PATH", RunRestore,
      L"restore [--journal FILE] [--json] [--quiet] [PATH...]",
-     L"  restore    give damaged files and folders their names back\n"},
+     L"  restore    give damaged files and folders their names back\n", nullptr},
     {L"undo", UndoOptions, 1, 1, L"JOURNAL", RunUndo, L"undo    JOURNAL [--json] [--quiet]",
-     L"  undo       rename back what a restore recorded in JOURNAL, newest first\n"},
+     L"  undo       rename back what a restore recorded in JOURNAL, newest first\n", nullptr},
+    {L"decrypt", DecryptOptions, 1, -1, L"PATH", RunDecrypt,
+     L"decrypt [KEY OPTION] [--json] [--quiet] PATH...",
+     L"  decrypt    decrypt .crypt files; key options: rescindo-cli decrypt --help\n",
+     DecryptDetails},
 };
 const size_t CommandCount = sizeof Commands / sizeof Commands[0];
 
@@ -66,7 +100,12 @@ void WriteLines(OutputStream stream, const std::wstring& text) {
 
 } // namespace
 
-void PrintHelp() {
+void PrintHelp(const CommandSpec* command) {
+    if (command != nullptr && command->details != nullptr) {
+        WriteLines(StandardOutput,
+                   std::wstring(L"rescindo-cli ") + VersionText + L": " + command->details);
+        return;
+    }
     std::wstring text = std::wstring(L"rescindo-cli ") + VersionText + L": " + ProgramTitle +
                         L"\n\n" + UsageLines() + L"\n";
     for (const CommandSpec& command : Commands) {

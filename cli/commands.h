@@ -13,11 +13,13 @@ extern const wchar_t OptionJournal[]; // --journal FILE
 int RunScan(const CommandCall& call);
 int RunRestore(const CommandCall& call);
 int RunUndo(const CommandCall& call);
+int RunDecrypt(const CommandCall& call);
 
 extern const CommandSpec Commands[];
 extern const size_t CommandCount;
 
-void PrintHelp();
+// The overview, or the command's own page when it has one.
+void PrintHelp(const CommandSpec* command);
 void PrintVersion();
 // The usage lines and a pointer to --help, after a one-line reason.
 void PrintUsage(OutputStream stream);

@@ -40,7 +40,7 @@ int wmain(int argc, wchar_t** argv) {
     switch (parsed.verdict) {
     case ParsedHelp:
         OpenOutput(0, 0);
-        PrintHelp();
+        PrintHelp(parsed.call.command);
         return ExitAllDone;
     case ParsedVersion:
         OpenOutput(0, 0);

@@ -53,7 +53,8 @@ std::wstring FullPathOf(const std::wstring& path, DWORD* error) {
     return full;
 }
 
-// 1 when inner is outer or lies below it, compared as the file system compares names.
+} // namespace
+
 int LiesWithin(const std::wstring& inner, const std::wstring& outer) {
     if (inner.size() < outer.size() ||
         (inner.size() > outer.size() && inner[outer.size()] != L'\\')) {
@@ -63,9 +64,8 @@ int LiesWithin(const std::wstring& inner, const std::wstring& outer) {
                                 static_cast<int>(outer.size()), TRUE) == CSTR_EQUAL;
 }
 
-} // namespace
-
-int ResolveFolder(const std::wstring& typed, std::wstring* directory, std::wstring* reason) {
+int ResolveEntry(const std::wstring& typed, const wchar_t* sought, std::wstring* resolved,
+                 int* isFolder, std::wstring* reason) {
     std::wstring full;
     if (StartsWith(typed, LongPrefix)) {
         full = typed; // taken literally, as the walk takes it: trailing spaces stay
@@ -95,7 +95,7 @@ int ResolveFolder(const std::wstring& typed, std::wstring* directory, std::wstri
     }
     bool shareRoot;
     if (!IsWalkableForm(full, &shareRoot)) {
-        *reason = L"not a folder on a drive or a network share: " + typed;
+        *reason = L"not on a drive or a network share: " + typed;
         return 0;
     }
     // The walk appends a separator and at least "*.*" to every folder it lists.
@@ -112,15 +112,26 @@ int ResolveFolder(const std::wstring& typed, std::wstring* directory, std::wstri
                        error == ERROR_INVALID_NAME || error == ERROR_INVALID_DRIVE ||
                        error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME ||
                        error == ERROR_NOT_READY;
-        *reason = missing ? L"no such folder: " + typed
+        *reason = missing ? std::wstring(L"no such ") + sought + L": " + typed
                           : L"cannot reach (error " + std::to_wstring(error) + L"): " + typed;
         return 0;
     }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    *isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+    *resolved = full;
+    return 1;
+}
+
+int ResolveFolder(const std::wstring& typed, std::wstring* directory, std::wstring* reason) {
+    int isFolder = 0;
+    std::wstring path;
+    if (!ResolveEntry(typed, L"folder", &path, &isFolder, reason)) {
+        return 0;
+    }
+    if (!isFolder) {
         *reason = L"a file, not a folder: " + typed;
         return 0;
     }
-    *directory = full;
+    *directory = path;
     return 1;
 }
 

@@ -9,6 +9,13 @@
 // \\?\D:, \\?\C:\Users\Ann, \\?\UNC\server\share\x. D: means that drive's root. Returns 0 with a
 // reason in one line when it names no folder that exists.
 int ResolveFolder(const std::wstring& typed, std::wstring* directory, std::wstring* reason);
+// The same for a file or a folder that exists: isFolder tells which. sought names what was
+// looked for in the reason ("no such file or folder: x").
+int ResolveEntry(const std::wstring& typed, const wchar_t* sought, std::wstring* resolved,
+                 int* isFolder, std::wstring* reason);
+
+// 1 when inner is outer or lies below it, compared as the file system compares names.
+int LiesWithin(const std::wstring& inner, const std::wstring& outer);
 
 // Every PATH resolved, in the order given; a folder inside another one given (or given twice) is
 // walked once, as part of the outer one. Returns 0 with a reason naming the first PATH that is no

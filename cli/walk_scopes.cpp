@@ -19,6 +19,7 @@ const DWORD ProgressIntervalMs = 250;
 
 struct WalkRecord {
     void (*handleMatch)(const wchar_t* path);
+    void (*handleTooLong)(const std::wstring& path); // null: a damaged entry left as too long
     void (*whileWalking)();
     volatile LONG stopRequested; // set by the Ctrl+C handler's thread too
     DWORD startedAt;
@@ -74,7 +75,9 @@ void MetMatch(const wchar_t* path) {
 
 void MetTooLong(const wchar_t* directory, const wchar_t* name, int isMatch) {
     std::wstring path = std::wstring(directory) + L"\\" + name;
-    if (isMatch) {
+    if (isMatch && Walk.handleTooLong != nullptr) {
+        Walk.handleTooLong(path);
+    } else if (isMatch) {
         WalkTally.damaged += 1;
         WalkTally.left += 1;
         ReportEntry(EntryTooLong, path, L"", 0);
@@ -90,6 +93,21 @@ int StopRequested() {
 
 const WalkReport ConsoleWalkReport = {EnteredDirectory, MetFile, MetMatch, MetTooLong,
                                       StopRequested};
+
+void WalkEach(const std::vector<std::wstring>& scopes, const wchar_t* pattern,
+              void (*handleMatch)(const wchar_t* path)) {
+    Walk.handleMatch = handleMatch;
+    Walk.startedAt = GetTickCount();
+    Walk.progressShownAt = Walk.startedAt - ProgressIntervalMs;
+    for (const std::wstring& scope : scopes) {
+        if (StopRequested()) {
+            break;
+        }
+        WalkTree(scope.c_str(), pattern, &ConsoleWalkReport);
+    }
+    WalkTally.stopped = StopRequested();
+    ClearProgressLine();
+}
 
 BOOL WINAPI StopOnCtrlC(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
@@ -139,18 +157,17 @@ void UseFolderOf(const wchar_t* path) {
 
 void WalkScopes(const std::vector<std::wstring>& scopes, void (*handleMatch)(const wchar_t* path),
                 void (*whileWalking)()) {
-    Walk.handleMatch = handleMatch;
+    Walk.handleTooLong = nullptr;
     Walk.whileWalking = whileWalking;
-    Walk.startedAt = GetTickCount();
-    Walk.progressShownAt = Walk.startedAt - ProgressIntervalMs;
-    for (const std::wstring& scope : scopes) {
-        if (StopRequested()) {
-            break;
-        }
-        WalkTree(scope.c_str(), SuffixPattern, &ConsoleWalkReport);
-    }
-    WalkTally.stopped = StopRequested();
-    ClearProgressLine();
+    WalkEach(scopes, SuffixPattern, handleMatch);
+}
+
+void WalkScopesMatching(const std::vector<std::wstring>& scopes, const wchar_t* pattern,
+                        void (*handleMatch)(const wchar_t* path),
+                        void (*handleTooLong)(const std::wstring& path)) {
+    Walk.handleTooLong = handleTooLong;
+    Walk.whileWalking = nullptr;
+    WalkEach(scopes, pattern, handleMatch);
 }
 
 void StopWalk() {

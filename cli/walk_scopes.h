@@ -24,6 +24,13 @@ extern WalkTallyRecord WalkTally;
 void WalkScopes(const std::vector<std::wstring>& scopes, void (*handleMatch)(const wchar_t* path),
                 void (*whileWalking)());
 
+// The same walk for the entries of another pattern (decrypt's "*.crypt"), with nothing to do
+// while walking: a match whose path is too long to hand over goes to handleTooLong instead, and
+// counts in no tally.
+void WalkScopesMatching(const std::vector<std::wstring>& scopes, const wchar_t* pattern,
+                        void (*handleMatch)(const wchar_t* path),
+                        void (*handleTooLong)(const std::wstring& path));
+
 // Ends the walk before the next entry; the rename in progress, if any, is finished first.
 void StopWalk();
 // Ctrl+C and Ctrl+Break stop the walk (the second press ends the program at once).

@@ -2,6 +2,7 @@
 #include "tests/gui/program_driver.h"
 #include "tests/unlock/test_window.h"
 #include <gtest/gtest.h>
+#include <functional>
 
 namespace {
 
@@ -39,7 +40,13 @@ HANDLE CreateOutputFile(const std::wstring& path, SECURITY_ATTRIBUTES* inherited
 
 } // namespace
 
-CliResult RunCli(const std::vector<std::wstring>& arguments, const std::wstring& workingDirectory) {
+namespace {
+
+// input: inherited by the child as its standard input. creation: CREATE_NO_WINDOW, or 0 to share
+// this process's console. whileRunning, if any, is called once the child has started.
+CliResult RunWithInput(const std::vector<std::wstring>& arguments,
+                       const std::wstring& workingDirectory, HANDLE input, DWORD creation,
+                       const std::function<void()>& whileRunning = nullptr) {
     // Files, not pipes: reading pipes needs threads blocked in reads, which 32-bit Wine under
     // qemu does not survive.
     CliResult result = {-1, "", ""};
@@ -50,8 +57,6 @@ CliResult RunCli(const std::vector<std::wstring>& arguments, const std::wstring&
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
     HANDLE out = CreateOutputFile(outPath, &inherited);
     HANDLE err = CreateOutputFile(errPath, &inherited);
-    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
-                               OPEN_EXISTING, 0, nullptr);
     if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
         ADD_FAILURE() << "cannot make the output files";
         return result;
@@ -67,17 +72,16 @@ CliResult RunCli(const std::vector<std::wstring>& arguments, const std::wstring&
         commandLine += L" " + Quoted(argument);
     }
     PROCESS_INFORMATION process = {};
-    BOOL started =
-        CreateProcessW(ProgramPath.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
-                       CREATE_NO_WINDOW, nullptr, workingDirectory.c_str(), &startup, &process);
+    BOOL started = CreateProcessW(ProgramPath.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                                  creation, nullptr, workingDirectory.c_str(), &startup, &process);
     CloseHandle(out);
     CloseHandle(err);
-    if (input != INVALID_HANDLE_VALUE) {
-        CloseHandle(input);
-    }
     if (!started) {
         ADD_FAILURE() << "cannot start the program: error " << GetLastError();
         return result;
+    }
+    if (whileRunning) {
+        whileRunning();
     }
     if (WaitForSingleObject(process.hProcess, ExitLimitMs) == WAIT_OBJECT_0) {
         DWORD code = 0;
@@ -95,6 +99,113 @@ CliResult RunCli(const std::vector<std::wstring>& arguments, const std::wstring&
     DeleteFileW(outPath.c_str());
     DeleteFileW(errPath.c_str());
     return result;
+}
+
+// The console's text, line by line, each without its trailing blanks.
+std::wstring ScreenText(HANDLE screen) {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(screen, &info)) {
+        return L"";
+    }
+    std::wstring text;
+    std::wstring line(info.dwSize.X, L' ');
+    for (SHORT row = 0; row <= info.dwCursorPosition.Y; ++row) {
+        DWORD read = 0;
+        ReadConsoleOutputCharacterW(screen, &line[0], info.dwSize.X, COORD{0, row}, &read);
+        std::wstring shown = line.substr(0, read);
+        shown.erase(shown.find_last_not_of(L' ') + 1);
+        text += shown + L"\n";
+    }
+    return text;
+}
+
+BOOL WINAPI LetCtrlCPass(DWORD event) {
+    return event == CTRL_C_EVENT ? TRUE : FALSE;
+}
+
+} // namespace
+
+CliResult RunCli(const std::vector<std::wstring>& arguments, const std::wstring& workingDirectory,
+                 const std::wstring& inputFile) {
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE input = CreateFileW(inputFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               &inherited, OPEN_EXISTING, 0, nullptr);
+    if (input == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "cannot open the input " << Shown(inputFile);
+    }
+    CliResult result = RunWithInput(arguments, workingDirectory, input, CREATE_NO_WINDOW);
+    if (input != INVALID_HANDLE_VALUE) {
+        CloseHandle(input);
+    }
+    return result;
+}
+
+ConsoleRun RunCliAtConsole(const std::vector<std::wstring>& arguments, const std::wstring& typed,
+                           bool ctrlCAtPrompt) {
+    ConsoleRun run = {{-1, "", ""}, L"", 0, 0, 0};
+    // Wine starts a test with a console that has no window and no buffers: a new one has both.
+    static bool ownConsole = (FreeConsole(), AllocConsole() != 0);
+    // Ctrl+C typed for the program reaches every process of the console: this one lets it pass.
+    static bool ctrlCPasses = SetConsoleCtrlHandler(LetCtrlCPass, TRUE) != 0;
+    if (!ownConsole || !ctrlCPasses) {
+        ADD_FAILURE() << "no console: error " << GetLastError();
+        return run;
+    }
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE input =
+        CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherited, OPEN_EXISTING, 0, nullptr);
+    HANDLE screen =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (input == INVALID_HANDLE_VALUE || screen == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "cannot open the console: error " << GetLastError();
+        return run;
+    }
+    // A clean screen and input, so what the run leaves is its own.
+    FlushConsoleInputBuffer(input);
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(screen, &info)) {
+        DWORD written = 0;
+        FillConsoleOutputCharacterW(screen, L' ', info.dwSize.X * info.dwSize.Y, COORD{0, 0},
+                                    &written);
+        SetConsoleCursorPosition(screen, COORD{0, 0});
+    }
+    GetConsoleMode(input, &run.modeBefore);
+    for (wchar_t c : typed) {
+        INPUT_RECORD press[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            KEY_EVENT_RECORD& key = press[i].Event.KeyEvent;
+            press[i].EventType = KEY_EVENT;
+            key.bKeyDown = i == 0;
+            key.wRepeatCount = 1;
+            key.wVirtualKeyCode = c == L'\r' ? VK_RETURN : 0;
+            key.uChar.UnicodeChar = c;
+        }
+        DWORD written = 0;
+        if (!WriteConsoleInputW(input, press, 2, &written) || written != 2) {
+            ADD_FAILURE() << "cannot type into the console: error " << GetLastError();
+        }
+    }
+    // Ctrl+C once the program has turned the echo off; typed into the input as a key, Wine's
+    // console does not turn it into the signal.
+    auto pressCtrlC = [&]() {
+        DWORD mode = run.modeBefore;
+        for (int waited = 0; (mode & ENABLE_ECHO_INPUT) && waited < 600; ++waited) {
+            Sleep(50);
+            GetConsoleMode(input, &mode);
+        }
+        EXPECT_FALSE(mode & ENABLE_ECHO_INPUT) << "the prompt never turned the echo off";
+        GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    };
+    run.result = RunWithInput(arguments, L"C:\\", input, 0,
+                              ctrlCAtPrompt ? std::function<void()>(pressCtrlC) : nullptr);
+    run.screen = ScreenText(screen);
+    GetConsoleMode(input, &run.modeAfter);
+    GetNumberOfConsoleInputEvents(input, &run.eventsLeft);
+    CloseHandle(screen);
+    CloseHandle(input);
+    return run;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -14,9 +14,25 @@ struct CliResult {
 };
 
 // Starts the program (ProgramPath) with these arguments, each quoted as the C runtime unquotes
-// it, standard input empty, standard output and error into files, and waits for it.
+// it, standard input empty (or the file inputFile), standard output and error into files, and
+// waits for it.
 CliResult RunCli(const std::vector<std::wstring>& arguments,
-                 const std::wstring& workingDirectory = L"C:\\");
+                 const std::wstring& workingDirectory = L"C:\\",
+                 const std::wstring& inputFile = L"NUL");
+
+struct ConsoleRun {
+    CliResult result;
+    std::wstring screen; // the console's text afterwards, its lines' trailing blanks cut
+    DWORD modeBefore;    // the console input's mode before the run
+    DWORD modeAfter;     // and after it
+    DWORD eventsLeft;    // input events the program left unread
+};
+// Runs the program on a console of this process (made at the first call), standard input the
+// console's, with `typed` (lines ending in "\r") waiting in the console's input as key presses, as
+// a person would type them; standard output and error into files as RunCli does. ctrlCAtPrompt:
+// Ctrl+C is pressed once the program waits with its echo off.
+ConsoleRun RunCliAtConsole(const std::vector<std::wstring>& arguments, const std::wstring& typed,
+                           bool ctrlCAtPrompt = false);
 
 // Lines without their CR LF.
 std::vector<std::string> Lines(const std::string& text);

@@ -457,7 +457,7 @@ TEST_F(Cli, BadUsageIsOneLineAndTheUsage) {
         CliResult result = RunCli(c.arguments);
         EXPECT_EQ(result.exitCode, 2) << c.reason;
         std::vector<std::string> lines = Lines(result.err);
-        ASSERT_EQ(lines.size(), 7u) << result.err;
+        ASSERT_EQ(lines.size(), 8u) << result.err;
         EXPECT_EQ(lines[0], std::string("rescindo-cli: ") + c.reason);
         EXPECT_EQ(lines[1], "Usage:");
         EXPECT_EQ(result.out, "");
@@ -476,8 +476,10 @@ TEST_F(Cli, HelpFitsAScreenAndDocumentsTheExitCodes) {
         for (const char* needed :
              {"rescindo-cli scan    [--json] [PATH...]",
               "rescindo-cli restore [--journal FILE] [--json] [--quiet] [PATH...]",
-              "rescindo-cli undo    JOURNAL [--json] [--quiet]", "Exit codes:", "  0  ", "  1  ",
-              "  2  ", "  3  the journal could not be written"}) {
+              "rescindo-cli undo    JOURNAL [--json] [--quiet]",
+              "rescindo-cli decrypt [KEY OPTION] [--json] [--quiet] PATH...",
+              "key options: rescindo-cli decrypt --help", "Exit codes:", "  0  ", "  1  ", "  2  ",
+              "  3  the journal could not be written"}) {
             EXPECT_NE(help.out.find(needed), std::string::npos) << needed;
         }
     }

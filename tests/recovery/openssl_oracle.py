@@ -56,6 +56,11 @@ class TwoKeyTripleDes:
         crypto.DES_ecb3_encrypt(bytes(block), out, self.k1, self.k2, self.k1, 1)
         return out.raw
 
+    def decrypt_block(self, block):
+        out = ctypes.create_string_buffer(8)
+        crypto.DES_ecb3_encrypt(bytes(block), out, self.k1, self.k2, self.k1, 0)
+        return out.raw
+
     def cbc_encrypt(self, data, iv):
         out = ctypes.create_string_buffer(max(len(data), 1))
         ivec = ctypes.create_string_buffer(bytes(iv), 8)
