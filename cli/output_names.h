@@ -2,12 +2,13 @@
 // without ".crypt", or with "(0)", "(1)"... after that when the name is taken, and says nothing
 // of the name it chose: the candidates are looked at before and after it runs.
 #pragma once
+#include "recovery/decrypt_file.h"
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// The decryptor's name buffer holds 260 characters with the terminator.
-constexpr size_t DecryptorPathLimit = 259;
+// The longest path the decryptor takes, and the longest output name it can give.
+constexpr size_t DecryptorPathLimit = DecryptNameCapacity - 1;
 
 struct OutputNameWatch {
     std::wstring base; // the input's path without ".crypt"

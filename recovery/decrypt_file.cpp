@@ -6,14 +6,14 @@
 #include <cstring>
 
 #include "recovery/decrypt_stream.h"
+#include "recovery/key_identify.h"
 #include "recovery/key_select.h"
 #include "common/run_state.h"
 
-constexpr uint32_t NameCapacity = 260;      // input path, then output candidates, NUL included
-constexpr uint32_t SuffixCapacity = 10;     // "(%d)" text of the counter, NUL included
-constexpr int32_t LargestCounter = 9999999; // the largest counter whose "(%d)" fits SuffixCapacity
-static const wchar_t CryptExtension[] = L".crypt";
-constexpr uint32_t CryptExtensionLength = 6;
+constexpr uint32_t NameCapacity = DecryptNameCapacity;
+constexpr uint32_t SuffixCapacity = 10;      // "(%d)" text of the counter, NUL included
+constexpr int32_t LargestCounter = 9999999;  // the largest counter whose "(%d)" fits SuffixCapacity
+constexpr uint32_t CryptExtensionLength = 6; // ".crypt"
 
 // Puts the candidate for *counter after the base name and moves the counter on. Returns false,
 // leaving the buffer as it was, when the suffix or the whole name would not fit its buffer: the
@@ -66,8 +66,7 @@ static HANDLE CreateOutputFile(wchar_t* name, uint32_t baseLength, int32_t* coun
 
 DecryptResult DecryptCryptFile(const wchar_t* path) {
     // The last '.' of the whole path decides, folder names included, and case counts.
-    const wchar_t* dot = std::wcsrchr(path, L'.');
-    if (dot == nullptr || std::wcscmp(dot, CryptExtension) != 0) {
+    if (!IsCryptName(path)) {
         return DecryptNotCryptFile;
     }
     if (SelectKey(RunState.KeySelector) == 0) {
