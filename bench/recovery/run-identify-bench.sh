@@ -14,30 +14,7 @@ export RESCINDO_WINEPREFIX=${RESCINDO_WINEPREFIX:-$root/build/wineprefix}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/rescindo-identify.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/set"
-python3 "$root/bench/recovery/make_crypt_folder.py" "$root/recovery/builtin_des_keys.cpp" \
-    "$work/set" "$files" "$mib"
-
-# The same decryption by OpenSSL: two-key triple-DES CBC from the encryption of the zero block.
-keys=$(python3 - "$root/recovery/builtin_des_keys.cpp" <<'PY'
-import sys
-sys.path.insert(0, sys.argv[1].rsplit("/recovery/", 1)[0] + "/tests/recovery")
-from openssl_oracle import TwoKeyTripleDes, read_built_in_keys
-for key in read_built_in_keys(sys.argv[1]):
-    print(key.hex(), TwoKeyTripleDes(key).encrypt_block(bytes(8)).hex())
-PY
-)
-openssl_seconds() {
-    local start end name index key iv
-    start=$(date +%s.%N)
-    while read -r name index; do
-        read -r key iv < <(sed -n "$((index + 1))p" <<<"$keys")
-        openssl enc -d -des-ede-cbc -nopad -K "$key" -iv "$iv" -in "$work/set/$name" -out "$work/out"
-    done <"$work/set/KEYS"
-    end=$(date +%s.%N)
-    rm -f "$work/out"
-    awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
-}
+source "$root/bench/recovery/crypt_folder.sh"
 openssl_first=$(openssl_seconds)
 
 cat >"$work/setup.sh" <<SETUP
