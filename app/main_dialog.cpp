@@ -5,7 +5,7 @@
 #include "app/texts.h"
 #include "res/resource.h"
 #include "common/run_state.h"
-#include "unlock/unlock_run.h"
+#include "app/unlock_run.h"
 
 #include <windows.h>
 #include <commctrl.h>

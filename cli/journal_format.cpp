@@ -1,7 +1,7 @@
 // Writing and checking journal lines.
 #include "cli/journal_format.h"
 #include "cli/text_encoding.h"
-#include "unlock/name_cut.h"
+#include "unlock/name_rule.h"
 #include "unlock/walk_limits.h"
 
 const char JournalHeaderStart[] = "rescindo-cli journal 1;";
@@ -108,7 +108,7 @@ LineCheck CheckRenameLine(const char* line, size_t length, size_t* tab) {
         return {"the new path is not a full path in long form (\\\\?\\X:\\... or "
                 "\\\\?\\UNC\\server\\share\\...)"};
     }
-    if (!CarriesDamageSuffix(oldPath)) {
+    if (!CarriesDamageSuffix(oldPath.c_str())) {
         return {"the old name does not carry the damage suffix"};
     }
     wchar_t restored[WalkPathCapacity];
@@ -201,19 +201,4 @@ void ReadJournalRename(const char* data, const JournalLine& line, std::wstring* 
                        std::wstring* newPath) {
     Utf16FromUtf8(data + line.oldBegin, line.oldEnd - line.oldBegin, oldPath);
     Utf16FromUtf8(data + line.newBegin, line.newEnd - line.newBegin, newPath);
-}
-
-int CarriesDamageSuffix(const std::wstring& path) {
-    // "* *-* ": a space, later a hyphen, and a space as the last character, all in the final name.
-    size_t nameStart = path.rfind(L'\\');
-    nameStart = nameStart == std::wstring::npos ? 0 : nameStart + 1;
-    if (path.size() < nameStart + 3 || path.back() != L' ') {
-        return 0;
-    }
-    size_t firstSpace = path.find(L' ', nameStart);
-    if (firstSpace == std::wstring::npos) {
-        return 0;
-    }
-    size_t hyphen = path.find(L'-', firstSpace + 1);
-    return hyphen != std::wstring::npos && hyphen < path.size() - 1 ? 1 : 0;
 }

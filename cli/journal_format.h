@@ -58,6 +58,3 @@ JournalCheck CheckJournal(const char* data, size_t size);
 // The two paths of a line that CheckJournal accepted.
 void ReadJournalRename(const char* data, const JournalLine& line, std::wstring* oldPath,
                        std::wstring* newPath);
-
-// 1 when the final name of path matches the walk's suffix pattern "* *-* ".
-int CarriesDamageSuffix(const std::wstring& path);

@@ -6,7 +6,7 @@
 #include "cli/exit_codes.h"
 #include "cli/scope.h"
 #include "cli/walk_scopes.h"
-#include "unlock/name_cut.h"
+#include "unlock/name_rule.h"
 #include "unlock/real_paths.h"
 #include "unlock/walk_limits.h"
 #include <windows.h>

@@ -1,10 +1,11 @@
 // The console's report to the shared walk: counts, progress on standard error, the entries too
 // long to handle, and the stop.
+#include "unlock/name_rule.h"
 #include "cli/walk_scopes.h"
 #include "cli/console_output.h"
 #include "cli/entry_report.h"
 #include "cli/scope.h"
-#include "unlock/unlock_run.h"
+#include "app/unlock_run.h"
 #include "unlock/walk_limits.h"
 #include "unlock/walk_tree.h"
 #include <windows.h>

@@ -9,7 +9,7 @@
 #include <vector>
 #include "cli/journal_format.h"
 #include "cli/text_encoding.h"
-#include "unlock/name_cut.h"
+#include "unlock/name_rule.h"
 #include "unlock/walk_limits.h"
 
 namespace {
@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
               lines[rename.number - 1].text);
         Check(oldPath.size() < WalkPathCapacity && oldPath.compare(0, 4, L"\\\\?\\") == 0);
         Check(oldPath.find(L'\0') == std::wstring::npos);
-        Check(CarriesDamageSuffix(oldPath));
+        Check(CarriesDamageSuffix(oldPath.c_str()));
         wchar_t restored[WalkPathCapacity];
         Check(CutRestoredName(oldPath.c_str(), restored, WalkPathCapacity) == 1);
         Check(newPath == restored);

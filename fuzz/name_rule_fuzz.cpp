@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-#include "unlock/name_cut.h"
+#include "unlock/name_rule.h"
 
 namespace {
 

@@ -1,9 +1,8 @@
 // Renames one damaged entry to its restored name, in place.
 #include "unlock/restore_name.h"
-#include "unlock/unlock_run.h"
-#include "common/run_state.h"
-#include "unlock/name_cut.h"
+#include "unlock/name_rule.h"
 #include "unlock/walk_limits.h"
+#include <windows.h>
 
 RestoreOutcome RestoreNameTo(const wchar_t* path, wchar_t* restored, uint32_t* error) {
     *error = 0;
@@ -18,12 +17,4 @@ RestoreOutcome RestoreNameTo(const wchar_t* path, wchar_t* restored, uint32_t* e
     *error = GetLastError();
     return *error == ERROR_ALREADY_EXISTS || *error == ERROR_FILE_EXISTS ? RestoreNameTaken
                                                                          : RestoreRefused;
-}
-
-void RestoreName(const wchar_t* path) {
-    wchar_t restored[WalkPathCapacity];
-    uint32_t error;
-    if (RestoreNameTo(path, restored, &error) == RestoreDone) {
-        RunState.UnlockedCount = RunState.UnlockedCount + 1;
-    }
 }

@@ -4,10 +4,6 @@
 #include <windows.h>
 #include <cstdint>
 
-// The pattern of damaged names, which every walk of both programs looks for: "* *-* ", star,
-// space, star, hyphen, star, space (the last character is a space).
-extern const wchar_t SuffixPattern[];
-
 // What the walk tells its caller as it goes. This record of functions is the program's one
 // callback beyond the dialog and thread procedures: the dialog fills it with its controls and
 // the rename, the console program with printing, journalling or only predicting, so that

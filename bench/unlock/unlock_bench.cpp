@@ -8,8 +8,9 @@
 //   - one name in a hundred damaged: the walk with the controls beside the same walk with none,
 //     each on a freshly damaged tree, so both make the same renames.
 // Each figure is the best of the repeats. The tree is deleted at the end.
+#include "unlock/name_rule.h"
 #include "common/run_state.h"
-#include "unlock/unlock_run.h"
+#include "app/unlock_run.h"
 #include "unlock/walk_limits.h"
 #include "unlock/walk_tree.h"
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "tests/cli/cli_driver.h"
-#include "tests/gui/program_driver.h"
-#include "tests/unlock/test_window.h"
+#include "tests/support/program_driver.h"
+#include "tests/support/test_window.h"
 #include <gtest/gtest.h>
 #include <functional>
 

@@ -1,7 +1,7 @@
 // rescindo-cli.exe as an administrator's script runs it: on real folders of fresh drives D:, E:
 // and F:, its output and exit code read back, every --json line through a JSON parser.
 #include "tests/cli/cli_driver.h"
-#include "tests/unlock/test_window.h"
+#include "tests/support/test_window.h"
 #include <gtest/gtest.h>
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 // absent.
 #include "tests/cli/cli_driver.h"
 #include "tests/cli/decrypt_fixtures.h"
-#include "tests/unlock/test_window.h"
+#include "tests/support/test_window.h"
 #include <gtest/gtest.h>
 #include <cstring>
 

@@ -1,4 +1,5 @@
 // The journal reader: what it accepts, and every kind of line it refuses with its line number.
+#include "unlock/name_rule.h"
 #include "cli/journal_format.h"
 #include <gtest/gtest.h>
 #include <string>

@@ -3,7 +3,7 @@
 // after each report waits until the script has taken its screenshot (it creates the file
 // C:\rescindo-demo\<name> in the sandbox) before going on; at the end it presses Exit.
 #include "res/resource.h"
-#include "tests/gui/program_driver.h"
+#include "tests/support/program_driver.h"
 
 #include <cstdio>
 #include <cstring>

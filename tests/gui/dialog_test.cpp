@@ -2,7 +2,7 @@
 // one unlock run over damaged names on the test drives.
 #include "app/texts.h"
 #include "res/resource.h"
-#include "tests/gui/program_driver.h"
+#include "tests/support/program_driver.h"
 #include "tests/gui/test_tree.h"
 
 #include <gtest/gtest.h>

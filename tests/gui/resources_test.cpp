@@ -1,7 +1,7 @@
 // The resources inside the built program, read back from its file: the dialog template, the
 // banner, the icon, the manifest and the version block, each in its language.
 #include "res/resource.h"
-#include "tests/gui/program_driver.h"
+#include "tests/support/program_driver.h"
 
 #include <gtest/gtest.h>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The pure rules of the unlock run: name cut, drive decision, progress position.
 #include "unlock/drive_rule.h"
-#include "unlock/name_cut.h"
+#include "unlock/name_rule.h"
 #include "unlock/progress_rule.h"
 #include <gtest/gtest.h>
 #include <cstdint>

@@ -1,6 +1,7 @@
 // The recording walk report of the tests.
+#include "unlock/name_rule.h"
 #include "tests/unlock/walk_record.h"
-#include "unlock/unlock_run.h"
+#include "app/unlock_run.h"
 
 WalkRecord Walked;
 

@@ -1,10 +1,11 @@
 // The shared directory walk and the name restoration on real folders of the mapped drives, then
 // the dialog's view of a walk: its progress positions and its paced status text.
+#include "unlock/name_rule.h"
 #include "tests/support/import_hook.h"
-#include "tests/unlock/test_window.h"
+#include "tests/support/test_window.h"
 #include "tests/unlock/walk_record.h"
 #include "common/run_state.h"
-#include "unlock/unlock_run.h"
+#include "app/unlock_run.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <string>

@@ -1,10 +1,10 @@
 // Whole runs: StartUnlockRun on the test window, the worker over every mapped drive (C: is the
 // prefix's own, holding no damaged names; D:, E: and F: are the test's), the result box.
 #include "tests/support/import_hook.h"
-#include "tests/unlock/test_window.h"
+#include "tests/support/test_window.h"
 #include "unlock/drive_rule.h"
 #include "common/run_state.h"
-#include "unlock/unlock_run.h"
+#include "app/unlock_run.h"
 #include "app/texts.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>

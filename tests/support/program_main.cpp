@@ -1,6 +1,6 @@
 // The GUI test driver: GoogleTest's options first, then the path of the program under test
 // (a Unix path, reached through Wine's \\?\unix\ namespace since the prefix has no z: drive).
-#include "tests/gui/program_driver.h"
+#include "tests/support/program_driver.h"
 
 #include <gtest/gtest.h>
 #include <cstdio>

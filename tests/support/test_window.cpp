@@ -1,7 +1,7 @@
 // The test window and the file helpers of the unlock tests.
-#include "tests/unlock/test_window.h"
+#include "tests/support/test_window.h"
 #include "common/run_state.h"
-#include "unlock/unlock_run.h"
+#include "app/unlock_run.h"
 #include "unlock/walk_limits.h"
 #include <commctrl.h>
 #include <cstdio>

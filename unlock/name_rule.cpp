@@ -1,5 +1,43 @@
-// The name restoration rule.
-#include "unlock/name_cut.h"
+// The damaged-name rule: the pattern, the test and the cut.
+#include "unlock/name_rule.h"
+
+const wchar_t SuffixPattern[] = L"* *-* ";
+
+namespace {
+
+size_t FinalNameStart(const wchar_t* path, size_t* length) {
+    size_t nameStart = 0;
+    size_t i = 0;
+    for (; path[i] != L'\0'; ++i) {
+        if (path[i] == L'\\') {
+            nameStart = i + 1;
+        }
+    }
+    *length = i;
+    return nameStart;
+}
+
+} // namespace
+
+int CarriesDamageSuffix(const wchar_t* path) {
+    size_t length = 0;
+    size_t nameStart = FinalNameStart(path, &length);
+    if (length < nameStart + 3 || path[length - 1] != L' ') {
+        return 0;
+    }
+    // The first '*' takes the shortest run: the first space of the name, then a hyphen after it
+    // and before the final space.
+    size_t at = nameStart;
+    while (path[at] != L' ') {
+        ++at;
+    }
+    for (++at; at < length - 1; ++at) {
+        if (path[at] == L'-') {
+            return 1;
+        }
+    }
+    return 0;
+}
 
 int CutRestoredName(const wchar_t* path, wchar_t* restored, size_t capacity) {
     if (capacity == 0) {

@@ -1,5 +1,6 @@
 // The start of a run and its worker: the loop over the 32 drive letters and the final report.
-#include "unlock/unlock_run.h"
+#include "unlock/name_rule.h"
+#include "app/unlock_run.h"
 #include "unlock/searched_drive.h"
 #include "unlock/real_paths.h"
 #include "unlock/walk_limits.h"

@@ -1,7 +1,7 @@
 // The worker's only way to the dialog's controls: synchronous messages, so each call returns
 // after the dialog thread has handled it. Callable from any thread; a missing control makes the
 // call do nothing.
-#include "unlock/unlock_run.h"
+#include "app/unlock_run.h"
 #include "common/run_state.h"
 #include <commctrl.h>
 

@@ -1,4 +1,4 @@
-#include "tests/gui/program_driver.h"
+#include "tests/support/program_driver.h"
 
 #include <commctrl.h>
 

@@ -7,7 +7,7 @@
 // only once that time has passed while the walk is still in it. The drive's start directory is
 // always shown at once, and when the drive's walk ends the status shows the last directory
 // entered, as it would had every directory been shown.
-#include "unlock/unlock_run.h"
+#include "app/unlock_run.h"
 #include "unlock/walk_tree.h"
 #include "unlock/walk_limits.h"
 #include "unlock/progress_rule.h"

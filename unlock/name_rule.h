@@ -1,0 +1,24 @@
+// What a damaged name is, and what it becomes: the one rule behind the walk's pattern, the
+// rename, scan's prediction and the journal reader. Windows-free so that it is tested natively
+// and fuzzed.
+#pragma once
+#include <cstddef>
+
+// The pattern of damaged names, which every walk of every program looks for: "* *-* ", star,
+// space, star, hyphen, star, space (the last character is a space). The platform's listing
+// matches it against each name; CarriesDamageSuffix is the same test on a name in hand.
+extern const wchar_t SuffixPattern[];
+
+// 1 when the final name of path (after its last '\') matches SuffixPattern: a space, later a
+// hyphen, and a space as the name's last character.
+int CarriesDamageSuffix(const wchar_t* path);
+
+// The rule that gives a damaged entry its name back: cut the path at its last space, then at
+// the last space before that. Writes the restored path into restored (capacity wide characters,
+// terminator included) and returns 1 when a rename to it is to be tried; returns 0 and leaves
+// restored as an empty string when the entry is to be left alone:
+//   - the path does not fit in restored;
+//   - the final name (after the last '\') holds fewer than two spaces, so a cut would fall
+//     into a directory name and move the entry elsewhere;
+//   - the restored name would be empty, "." or "..", which names no entry of its own.
+int CutRestoredName(const wchar_t* path, wchar_t* restored, size_t capacity);
