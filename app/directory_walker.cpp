@@ -8,6 +8,7 @@
 // always shown at once, and when the drive's walk ends the status shows the last directory
 // entered, as it would had every directory been shown.
 #include "app/unlock_run.h"
+#include "unlock/path_text.h"
 #include "unlock/walk_tree.h"
 #include "unlock/walk_limits.h"
 #include "unlock/progress_rule.h"

@@ -3,6 +3,7 @@
 // synchronous messages, so this thread must never wait for it while the dialog is up.
 #include "app/main_dialog.h"
 #include "app/texts.h"
+#include "common/language.h"
 #include "res/resource.h"
 #include "common/run_state.h"
 #include "app/unlock_run.h"

@@ -16,6 +16,5 @@ extern const wchar_t DisclaimerTextEnglish[];
 extern const wchar_t DisclaimerTextRussian[];
 extern const wchar_t MakerNotice[];
 
-int IsRussianUi();
 // Newly allocated with new[] (release with delete[]); null when memory runs out.
 wchar_t* BuildDialogText(int russian);

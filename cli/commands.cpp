@@ -1,5 +1,6 @@
 // The command table, the help and the usage.
 #include "cli/commands.h"
+#include "cli/exit_codes.h"
 #include "cli/key_choice.h"
 #include "res/version.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 const wchar_t VersionText[] = L"" RESCINDO_VERSION_TEXT;
 
-const OptionSpec ScanOptions[] = {{OptionJson, 0}, {nullptr, 0}};
+const OptionSpec ScanOptions[] = {{OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
 const OptionSpec RestoreOptions[] = {
     {OptionJournal, 1}, {OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
 const OptionSpec UndoOptions[] = {{OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
@@ -27,13 +28,7 @@ const wchar_t CommonHelp[] =
     L"             none: every drive the dialog program searches\n"
     L"  --journal  FILE: a new file (never overwritten) recording each rename\n"
     L"  --json     one JSON object per line: one per entry, then a summary\n"
-    L"  --quiet    print only what was left alone, and the summary\n"
-    L"\n"
-    L"Exit codes:\n"
-    L"  0  all done: restored (or would be), undone or decrypted; or nothing found\n"
-    L"  1  something was left: a name taken, a rename refused, a file not decrypted\n"
-    L"  2  bad usage or bad input: unknown option, no such folder, not a journal\n"
-    L"  3  the journal could not be written; without it nothing is renamed\n";
+    L"  --quiet    print only what was left alone, and the summary\n";
 
 // Each line fits 79 columns, the whole page one screen, after "rescindo-cli VERSION: ".
 const wchar_t DecryptDetails[] =
@@ -58,13 +53,12 @@ const wchar_t DecryptDetails[] =
     L"  --quiet    print only the files not decrypted, and the summary\n"
     L"\n"
     L"Each output is a new file beside its input: report.pdf, or report.pdf(0)...\n"
-    L"when that name is taken. Keep the .crypt files until you have checked those.\n"
-    L"Exit codes: 0 all decrypted, 1 some not, 2 bad usage or input: none decrypted\n";
+    L"when that name is taken. Keep the .crypt files until you have checked those.\n";
 
 } // namespace
 
 const CommandSpec Commands[] = {
-    {L"scan", ScanOptions, 0, -1, L"PATH", RunScan, L"scan    [--json] [PATH...]",
+    {L"scan", ScanOptions, 0, -1, L"PATH", RunScan, L"scan    [--json] [--quiet] [PATH...]",
      L"  scan       list damaged names and what restore would do; renames nothing\n", nullptr},
     {L"restore", RestoreOptions, 0, -1, L"PATH", RunRestore,
      L"restore [--journal FILE] [--json] [--quiet] [PATH...]",
@@ -88,6 +82,27 @@ std::wstring UsageLines() {
     return lines + L"  rescindo-cli --help | --version\n";
 }
 
+// The overview's lines on the exit codes.
+std::wstring ExitCodeLines() {
+    std::wstring lines = L"\nExit codes:\n";
+    for (const ExitCodeHelp& help : ExitCodeHelps) {
+        lines += L"  " + std::to_wstring(help.code) + L"  " + help.overview + L"\n";
+    }
+    return lines;
+}
+
+// The exit codes line of a command's own page: decrypt is the one command with a page.
+std::wstring DecryptExitCodeLine() {
+    std::wstring line = L"Exit codes:";
+    for (const ExitCodeHelp& help : ExitCodeHelps) {
+        if (help.decrypt != nullptr) {
+            line += std::wstring(help.code == ExitAllDone ? L" " : L", ") +
+                    std::to_wstring(help.code) + L" " + help.decrypt;
+        }
+    }
+    return line + L"\n";
+}
+
 // Writes text whose lines end in "\n", each as one line of the stream.
 void WriteLines(OutputStream stream, const std::wstring& text) {
     size_t start = 0;
@@ -102,8 +117,8 @@ void WriteLines(OutputStream stream, const std::wstring& text) {
 
 void PrintHelp(const CommandSpec* command) {
     if (command != nullptr && command->details != nullptr) {
-        WriteLines(StandardOutput,
-                   std::wstring(L"rescindo-cli ") + VersionText + L": " + command->details);
+        WriteLines(StandardOutput, std::wstring(L"rescindo-cli ") + VersionText + L": " +
+                                       command->details + DecryptExitCodeLine());
         return;
     }
     std::wstring text = std::wstring(L"rescindo-cli ") + VersionText + L": " + ProgramTitle +
@@ -111,7 +126,7 @@ void PrintHelp(const CommandSpec* command) {
     for (const CommandSpec& command : Commands) {
         text += command.help;
     }
-    WriteLines(StandardOutput, text + CommonHelp);
+    WriteLines(StandardOutput, text + CommonHelp + ExitCodeLines());
 }
 
 void PrintVersion() {

@@ -1,6 +1,6 @@
 // Console or byte stream: wide text to the one, UTF-8 to the other.
 #include "cli/console_output.h"
-#include "cli/text_encoding.h"
+#include "report/text_encoding.h"
 #include <windows.h>
 #include <algorithm>
 
@@ -110,6 +110,38 @@ void WriteUtf8Line(OutputStream which, const std::string& text) {
 
 void WriteError(const std::wstring& message) {
     WriteLine(StandardError, L"rescindo-cli: " + message);
+}
+
+void WriteOutcomeLine(const wchar_t* label, size_t labelWidth, const std::wstring& rest) {
+    std::wstring line = label;
+    line.resize(std::max(labelWidth, line.size() + 1), L' ');
+    WriteLine(StandardOutput, line + rest);
+}
+
+void WriteJsonLine(const JsonLine& line) {
+    WriteUtf8Line(StandardOutput, Finished(line));
+}
+
+void WriteStoppedLine() {
+    WriteLine(StandardOutput, L"Stopped before the end (Ctrl+C).");
+}
+
+int ReportFailure(int exitCode, const std::wstring& message) {
+    WriteError(message);
+    if (OutputMode.json) {
+        JsonLine line = JsonObject("error");
+        AddText(&line, "message", message);
+        AddText(&line, "computer", ComputerName());
+        AddNumber(&line, "exit_code", exitCode);
+        WriteJsonLine(line);
+    }
+    return exitCode;
+}
+
+std::wstring ComputerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    return GetComputerNameW(name, &size) ? std::wstring(name, size) : L"";
 }
 
 void ShowProgressLine(const std::wstring& text) {

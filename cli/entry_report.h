@@ -29,16 +29,3 @@ struct WalkSummary {
 };
 // The summary of a walk, from WalkTally.
 void ReportWalkSummary(const WalkSummary& summary);
-
-// A failure that ends the command: "rescindo-cli: " and the message on standard error, and with
-// --json an object of kind "error" on standard output too. Returns exitCode.
-int ReportFailure(int exitCode, const std::wstring& message);
-
-// A platform error in words, with its number: "access denied, error 5".
-std::wstring ErrorText(uint32_t error);
-
-// Pieces of the JSON lines, shared with undo.
-std::string JsonField(const char* name, const std::wstring& value);
-std::string JsonField(const char* name, int64_t value);
-// The name of this computer, for reports collected from many.
-std::wstring ComputerName();

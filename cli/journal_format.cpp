@@ -1,6 +1,6 @@
 // Writing and checking journal lines.
 #include "cli/journal_format.h"
-#include "cli/text_encoding.h"
+#include "report/text_encoding.h"
 #include "unlock/name_rule.h"
 #include "unlock/walk_limits.h"
 

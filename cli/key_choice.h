@@ -2,6 +2,7 @@
 // source of a password at most. Windows-free.
 #pragma once
 #include "cli/arguments.h"
+#include "recovery/decrypt_plan.h"
 #include <cstdint>
 #include <string>
 
@@ -11,19 +12,14 @@ extern const wchar_t OptionPair[];         // --pair ORIGINAL ENCRYPTED
 extern const wchar_t OptionPassword[];     // --password
 extern const wchar_t OptionPasswordFile[]; // --password-file FILE
 
-enum KeyMethod {
-    KeyByType,     // --auto, and the default: each file's key from its type's signature
-    KeyBuiltIn,    // --key N
-    KeyByPair,     // --pair: the key that turns one encrypted file into its original
-    KeyByPassword, // a password and nothing else: its key for every file
-};
-
 enum PasswordSource {
     NoPassword,
     PasswordAsked, // --password: the console, or standard input when that is no console
     PasswordInFile,
 };
 
+// The method: KeyByType for --auto (and the default), KeyBuiltIn for --key N, KeyByPair for
+// --pair, KeyByPassword for a password and nothing else.
 struct KeyChoice {
     KeyMethod method;
     int32_t builtInKey; // --key N

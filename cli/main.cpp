@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "cli/console_output.h"
 #include "cli/exit_codes.h"
+#include "unlock/real_paths.h"
 #include "unlock/walk_limits.h"
 #include <windows.h>
 
@@ -12,9 +13,14 @@ struct CommandRun {
     int exitCode;
 };
 
+// Every command sees the real system folders, whatever it is given: the redirection of a 32-bit
+// program on 64-bit Windows is off for the whole command, and on again before the thread ends.
 DWORD WINAPI CommandThread(LPVOID parameter) {
     CommandRun* run = static_cast<CommandRun*>(parameter);
+    RedirectionState redirection;
+    BeginRealPaths(&redirection);
     run->exitCode = run->call->command->run(*run->call);
+    EndRealPaths(&redirection);
     return 0;
 }
 

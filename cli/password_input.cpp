@@ -1,8 +1,7 @@
 // Reading a password and making its key, in fixed buffers that are wiped after use.
 #include "cli/password_input.h"
-#include "cli/entry_report.h"
-#include "recovery/file_utilities.h"
-#include "recovery/password_key.h"
+#include "recovery/password_text.h"
+#include "report/decrypt_words.h"
 #include <windows.h>
 
 namespace {
@@ -10,7 +9,6 @@ namespace {
 // Far longer than any password the engine takes (31 bytes): a longer first line is refused.
 const DWORD RawCapacity = 4096;
 const int TextCapacity = 1024;
-const int BytesCapacity = 256;
 
 // What reading a line gives besides its length.
 const int LineTooLong = -1;
@@ -20,7 +18,6 @@ const int LineNotUtf8 = -3;    // a UTF-8 byte-order mark, then bytes that are n
 struct PasswordBuffers {
     char raw[RawCapacity];      // as read from a pipe or a file
     wchar_t text[TextCapacity]; // the line as text
-    char bytes[BytesCapacity];  // in the file-API code page, ended by NUL
 };
 PasswordBuffers Buffers;
 
@@ -177,7 +174,7 @@ int ReadLineFrom(HANDLE source, std::wstring* reason, const std::wstring& where)
     int size = ReadFirstLineBytes(source);
     if (size == LineUnreadable) {
         *reason =
-            L"cannot read the password from " + where + L" (" + ErrorText(GetLastError()) + L")";
+            L"cannot read the password from " + where + L" (" + ErrorWords(GetLastError()) + L")";
         return LineUnreadable;
     }
     if (size == 0) {
@@ -187,30 +184,27 @@ int ReadLineFrom(HANDLE source, std::wstring* reason, const std::wstring& where)
     return DecodeFirstLine(size);
 }
 
-// Buffers.text (length characters) into Buffers.bytes, and the key from it.
+// The key from Buffers.text (length characters), or why there is none.
 int DeriveKey(int length, std::wstring* reason) {
-    if (length == 0) {
+    int32_t bytes = 0;
+    switch (KeyFromPasswordText(Buffers.text, length, &bytes)) {
+    case PasswordKeyed:
+        return 1;
+    case PasswordEmpty:
         *reason = L"the password is empty";
         return 0;
-    }
-    for (int i = 0; i < length; ++i) {
-        if (Buffers.text[i] == L'\0') {
-            *reason = L"the password holds a NUL character, which no password can contain";
-            return 0;
-        }
-    }
-    int size = ToFileApiNarrow(Buffers.text, length, Buffers.bytes, BytesCapacity - 1);
-    if (size <= 0) {
+    case PasswordHoldsNul:
+        *reason = L"the password holds a NUL character, which no password can contain";
+        return 0;
+    case PasswordNotConvertible:
         *reason = L"the password is too long: the key is made from at most 31 bytes";
         return 0;
-    }
-    Buffers.bytes[size] = '\0';
-    if (DerivePasswordKey(Buffers.bytes) != 1) {
-        *reason = L"the password is too long: " + std::to_wstring(size) +
+    case PasswordTooLong:
+        *reason = L"the password is too long: " + std::to_wstring(bytes) +
                   L" bytes, and the key is made from at most 31";
         return 0;
     }
-    return 1;
+    return 0;
 }
 
 } // namespace
@@ -225,7 +219,7 @@ int KeyFromPassword(PasswordSource source, const std::wstring& file, std::wstrin
             *reason =
                 error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
                     ? L"no such password file: " + file
-                    : L"cannot open the password file " + file + L" (" + ErrorText(error) + L")";
+                    : L"cannot open the password file " + file + L" (" + ErrorWords(error) + L")";
             return 0;
         }
         if (GetFileType(input) == FILE_TYPE_DISK) {

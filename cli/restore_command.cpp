@@ -2,12 +2,14 @@
 // --journal, recorded so that undo can reverse it.
 #include "cli/commands.h"
 #include "cli/console_output.h"
+#include "cli/console_walk.h"
 #include "cli/entry_report.h"
 #include "cli/exit_codes.h"
+#include "cli/folder_changes.h"
 #include "cli/journal_writer.h"
+#include "cli/path_text.h"
 #include "cli/scope.h"
-#include "cli/walk_scopes.h"
-#include "unlock/real_paths.h"
+#include "report/decrypt_words.h"
 #include "unlock/restore_name.h"
 #include "unlock/walk_limits.h"
 #include <windows.h>
@@ -49,54 +51,59 @@ void RestoreMatch(const wchar_t* path) {
         // A rename the journal does not hold could not be undone: nothing more is renamed.
         Restore.journalFailed = 1;
         ReportFailure(ExitJournalFailed,
-                      L"cannot write to the journal (" + ErrorText(GetLastError()) +
-                          L"); stopped after renaming \"" + DisplayedPath(path) + L"\" to \"" +
-                          DisplayedPath(restored) + L"\", which the journal does not hold");
+                      L"cannot write to the journal (" + ErrorWords(GetLastError()) +
+                          L"); stopped after renaming \"" + Displayed(path) + L"\" to \"" +
+                          Displayed(restored) + L"\", which the journal does not hold");
         StopWalk();
         return;
     }
     Restore.journalled += 1;
 }
 
-std::wstring FullPathOf(const std::wstring& path) {
-    wchar_t full[WalkPathCapacity];
-    DWORD length = GetFullPathNameW(path.c_str(), WalkPathCapacity, full, nullptr);
-    return length > 0 && length < WalkPathCapacity ? std::wstring(full, length) : path;
+// Lines written reach the disk at least once a second, also while no damaged entry comes.
+void EnteredFolder(const wchar_t* directory) {
+    CountFolder(directory);
+    FlushJournalWhenDue();
+}
+
+void MetFile(uint32_t sizeHigh, uint32_t sizeLow) {
+    CountFile(sizeHigh, sizeLow);
+    FlushJournalWhenDue();
+}
+
+const WalkReport RestoreWalkReport = {EnteredFolder, MetFile, RestoreMatch, ReportTooLong,
+                                      WalkStopRequested};
+
+std::wstring JournalNotCreated(const std::wstring& journal, uint32_t error) {
+    bool exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    return L"cannot create the journal " + Displayed(journal) + L" (" +
+           (exists ? std::wstring(L"it exists already: an existing file is never overwritten, "
+                                  L"name a new one")
+                   : ErrorWords(error)) +
+           L"); nothing was renamed";
 }
 
 } // namespace
 
 int RunRestore(const CommandCall& call) {
     OpenOutput(HasOption(call, OptionJson), HasOption(call, OptionQuiet));
-    RedirectionState redirection;
-    BeginRealPaths(&redirection);
     WalkSummary summary = {L"restore", {}, L"", 0, 0, ExitAllDone};
     std::wstring reason;
+    const std::vector<std::wstring>* journal = OptionValues(call, OptionJournal);
+    uint32_t error = 0;
     if (!ChooseScopes(call.operands, &summary.scopes, &reason)) {
-        EndRealPaths(&redirection);
         return ReportFailure(ExitBadInput, reason);
     }
-    const std::vector<std::wstring>* journal = OptionValues(call, OptionJournal);
     if (journal != nullptr) {
         summary.journal = FullPathOf(journal->front());
-        uint32_t error = 0;
         if (!CreateJournal(summary.journal, &error)) {
-            EndRealPaths(&redirection);
-            return ReportFailure(
-                ExitJournalFailed,
-                L"cannot create the journal " + DisplayedPath(summary.journal) + L" (" +
-                    (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS
-                         ? std::wstring(L"it exists already: an existing file is never "
-                                        L"overwritten, name a new one")
-                         : ErrorText(error)) +
-                    L"); nothing was renamed");
+            return ReportFailure(ExitJournalFailed, JournalNotCreated(summary.journal, error));
         }
         Restore.journalling = 1;
     }
     StopWalkOnCtrlC();
-    WalkScopes(summary.scopes, RestoreMatch, Restore.journalling ? FlushJournalWhenDue : nullptr);
+    WalkScopes(summary.scopes, &RestoreWalkReport);
     int journalClosed = CloseJournal();
-    EndRealPaths(&redirection);
     summary.journalled = Restore.journalled;
     summary.journalFailed = Restore.journalFailed;
     if (Restore.journalFailed || !journalClosed) {
@@ -107,7 +114,7 @@ int RunRestore(const CommandCall& call) {
     ReportWalkSummary(summary);
     if (!journalClosed && !Restore.journalFailed) {
         WriteError(L"the journal could not be written to the disk at the end: check " +
-                   DisplayedPath(summary.journal));
+                   Displayed(summary.journal));
     }
     return summary.exitCode;
 }

@@ -2,12 +2,12 @@
 // restore would do with it.
 #include "cli/commands.h"
 #include "cli/console_output.h"
+#include "cli/console_walk.h"
 #include "cli/entry_report.h"
 #include "cli/exit_codes.h"
+#include "cli/folder_changes.h"
 #include "cli/scope.h"
-#include "cli/walk_scopes.h"
 #include "unlock/name_rule.h"
-#include "unlock/real_paths.h"
 #include "unlock/walk_limits.h"
 #include <windows.h>
 
@@ -39,24 +39,23 @@ void PredictMatch(const wchar_t* path) {
     ReportEntry(EntryWouldRestore, path, restored, 0);
 }
 
+const WalkReport ScanWalkReport = {CountFolder, CountFile, PredictMatch, ReportTooLong,
+                                   WalkStopRequested};
+
 } // namespace
 
 int RunScan(const CommandCall& call) {
-    OpenOutput(HasOption(call, OptionJson), 0);
-    RedirectionState redirection;
-    BeginRealPaths(&redirection);
+    OpenOutput(HasOption(call, OptionJson), HasOption(call, OptionQuiet));
     WalkSummary summary = {L"scan", {}, L"", 0, 0, ExitAllDone};
     std::wstring reason;
     if (!ChooseScopes(call.operands, &summary.scopes, &reason)) {
-        EndRealPaths(&redirection);
-        return ReportFailure(ExitBadInput, reason);
+        summary.exitCode = ReportFailure(ExitBadInput, reason);
+    } else {
+        StopWalkOnCtrlC();
+        WalkScopes(summary.scopes, &ScanWalkReport);
+        bool left = WalkTally.left > 0 || WalkTally.foldersNotSearched > 0 || WalkTally.stopped;
+        summary.exitCode = left ? ExitSomeLeft : ExitAllDone;
+        ReportWalkSummary(summary);
     }
-    StopWalkOnCtrlC();
-    WalkScopes(summary.scopes, PredictMatch, nullptr);
-    EndRealPaths(&redirection);
-    summary.exitCode = WalkTally.left > 0 || WalkTally.foldersNotSearched > 0 || WalkTally.stopped
-                           ? ExitSomeLeft
-                           : ExitAllDone;
-    ReportWalkSummary(summary);
     return summary.exitCode;
 }

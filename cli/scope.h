@@ -14,9 +14,6 @@ int ResolveFolder(const std::wstring& typed, std::wstring* directory, std::wstri
 int ResolveEntry(const std::wstring& typed, const wchar_t* sought, std::wstring* resolved,
                  int* isFolder, std::wstring* reason);
 
-// 1 when inner is outer or lies below it, compared as the file system compares names.
-int LiesWithin(const std::wstring& inner, const std::wstring& outer);
-
 // Every PATH resolved, in the order given; a folder inside another one given (or given twice) is
 // walked once, as part of the outer one. Returns 0 with a reason naming the first PATH that is no
 // folder: then nothing is to be walked.
@@ -29,7 +26,3 @@ int ChooseScopes(const std::vector<std::wstring>& typed, std::vector<std::wstrin
 
 // The start directories of every drive the dialog program would search, decided by the same rule.
 std::vector<std::wstring> SearchedDriveScopes();
-
-// A long path as people write it: \\?\C:\Users shows as C:\Users, \\?\UNC\server\share as
-// \\server\share, a drive's start directory \\?\C: as C:\.
-std::wstring DisplayedPath(const std::wstring& longPath);

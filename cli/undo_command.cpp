@@ -2,13 +2,12 @@
 // first. The whole journal is checked before anything is renamed; nothing is ever replaced.
 #include "cli/commands.h"
 #include "cli/console_output.h"
-#include "cli/entry_report.h"
+#include "cli/console_walk.h"
 #include "cli/exit_codes.h"
 #include "cli/journal_format.h"
-#include "cli/scope.h"
-#include "cli/walk_scopes.h"
+#include "cli/path_text.h"
+#include "report/decrypt_words.h"
 #include "res/version.h"
-#include "unlock/real_paths.h"
 #include <windows.h>
 #include <algorithm>
 
@@ -50,13 +49,13 @@ int ReadJournalFile(const std::wstring& path, std::string* data, std::wstring* r
                       ? L"no such journal: " + path
                   : error == ERROR_SHARING_VIOLATION
                       ? L"the journal is in use (is a restore still writing it?): " + path
-                      : L"cannot open the journal " + path + L" (" + ErrorText(error) + L")";
+                      : L"cannot open the journal " + path + L" (" + ErrorWords(error) + L")";
         return 0;
     }
     LARGE_INTEGER size;
     int read = 0;
     if (!GetFileSizeEx(file, &size)) {
-        *reason = L"cannot read the journal " + path + L" (" + ErrorText(GetLastError()) + L")";
+        *reason = L"cannot read the journal " + path + L" (" + ErrorWords(GetLastError()) + L")";
     } else if (size.QuadPart > JournalLimitBytes) {
         *reason = L"too large to be a journal: " + path;
     } else {
@@ -72,7 +71,8 @@ int ReadJournalFile(const std::wstring& path, std::string* data, std::wstring* r
         }
         read = done == data->size() ? 1 : 0;
         if (!read) {
-            *reason = L"cannot read the journal " + path + L" (" + ErrorText(GetLastError()) + L")";
+            *reason =
+                L"cannot read the journal " + path + L" (" + ErrorWords(GetLastError()) + L")";
         }
     }
     CloseHandle(file);
@@ -100,9 +100,7 @@ UndoOutcome UndoRename(const std::wstring& oldPath, const std::wstring& newPath,
                                                                          : UndoRefused;
 }
 
-std::wstring FinalName(const std::wstring& path) {
-    return path.substr(path.rfind(L'\\') + 1);
-}
+const size_t LabelWidth = 14;
 
 void ReportUndo(UndoOutcome outcome, size_t lineNumber, const std::wstring& oldPath,
                 const std::wstring& newPath, DWORD error) {
@@ -111,33 +109,31 @@ void ReportUndo(UndoOutcome outcome, size_t lineNumber, const std::wstring& oldP
         return;
     }
     if (OutputMode.json) {
-        std::string line = std::string("{\"kind\":\"undo\",\"outcome\":\"") + text.json + "\"" +
-                           JsonField("line", static_cast<int64_t>(lineNumber)) +
-                           JsonField("path", DisplayedPath(newPath)) +
-                           JsonField("damaged", DisplayedPath(oldPath));
+        JsonLine line = JsonObject("undo");
+        AddJson(&line, "outcome", std::string("\"") + text.json + "\"");
+        AddNumber(&line, "line", static_cast<int64_t>(lineNumber));
+        AddText(&line, "path", Displayed(newPath));
+        AddText(&line, "damaged", Displayed(oldPath));
         if (outcome == UndoRefused) {
-            line += JsonField("error", static_cast<int64_t>(error));
+            AddNumber(&line, "error", static_cast<int64_t>(error));
         }
-        WriteUtf8Line(StandardOutput, line + "}");
+        WriteJsonLine(line);
         return;
     }
-    std::wstring label = text.label;
-    label.resize(14, L' ');
-    std::wstring line =
-        label + L"\"" + DisplayedPath(newPath) + L"\" -> \"" + FinalName(oldPath) + L"\"";
+    std::wstring rest = Quoted(Displayed(newPath)) + L" -> " + Quoted(NameOf(oldPath));
     if (outcome == UndoRefused) {
-        line += L" (" + ErrorText(error) + L")";
+        rest += L" (" + ErrorWords(error) + L")";
     } else if (text.because != nullptr) {
-        line += std::wstring(L" (") + text.because + L")";
+        rest += std::wstring(L" (") + text.because + L")";
     }
-    WriteLine(StandardOutput, line);
+    WriteOutcomeLine(text.label, LabelWidth, rest);
 }
 
 void ReportTruncatedLine(size_t lineNumber) {
     if (OutputMode.json) {
-        WriteUtf8Line(StandardOutput, "{\"kind\":\"truncated_line\"" +
-                                          JsonField("line", static_cast<int64_t>(lineNumber)) +
-                                          "}");
+        JsonLine line = JsonObject("truncated_line");
+        AddNumber(&line, "line", static_cast<int64_t>(lineNumber));
+        WriteJsonLine(line);
         return;
     }
     WriteLine(StandardOutput, L"line " + std::to_wstring(lineNumber) +
@@ -148,62 +144,31 @@ void ReportTruncatedLine(size_t lineNumber) {
 void ReportUndoSummary(const std::wstring& journal, size_t renames, size_t truncatedNumber,
                        int stopped, int exitCode) {
     if (OutputMode.json) {
-        std::string line =
-            "{\"kind\":\"summary\",\"command\":\"undo\"" + JsonField("computer", ComputerName()) +
-            ",\"version\":\"" + RESCINDO_VERSION_TEXT + "\"" + JsonField("journal", journal) +
-            JsonField("renames", static_cast<int64_t>(renames)) +
-            JsonField("undone", UndoTally.undone) + JsonField("left", UndoTally.left);
+        JsonLine line = JsonSummary("undo", ComputerName(), RESCINDO_VERSION_TEXT);
+        AddText(&line, "journal", journal);
+        AddNumber(&line, "renames", static_cast<int64_t>(renames));
+        AddNumber(&line, "undone", UndoTally.undone);
+        AddNumber(&line, "left", UndoTally.left);
         if (truncatedNumber != 0) {
-            line += JsonField("truncated_line", static_cast<int64_t>(truncatedNumber));
+            AddNumber(&line, "truncated_line", static_cast<int64_t>(truncatedNumber));
         }
-        line += std::string(",\"stopped\":") + (stopped ? "true" : "false");
-        WriteUtf8Line(StandardOutput, line + JsonField("exit_code", exitCode) + "}");
+        AddBool(&line, "stopped", stopped != 0);
+        AddNumber(&line, "exit_code", exitCode);
+        WriteJsonLine(line);
         return;
     }
     WriteLine(StandardOutput, L"Undid " + std::to_wstring(UndoTally.undone) + L" of " +
                                   std::to_wstring(renames) + L" renames in " + journal + L"; " +
                                   std::to_wstring(UndoTally.left) + L" left.");
     if (stopped) {
-        WriteLine(StandardOutput, L"Stopped before the end (Ctrl+C).");
+        WriteStoppedLine();
     }
 }
 
-} // namespace
-
-int RunUndo(const CommandCall& call) {
-    OpenOutput(HasOption(call, OptionJson), HasOption(call, OptionQuiet));
-    RedirectionState redirection;
-    BeginRealPaths(&redirection);
-    const std::wstring& journal = call.operands[0];
-    std::string data;
-    std::wstring reason;
-    if (!ReadJournalFile(journal, &data, &reason)) {
-        EndRealPaths(&redirection);
-        return ReportFailure(ExitBadInput, reason);
-    }
-    JournalCheck check = CheckJournal(data.data(), data.size());
-    if (check.verdict != JournalReadable) {
-        EndRealPaths(&redirection);
-        if (check.verdict == JournalEmpty) {
-            return ReportFailure(ExitBadInput, L"not a journal (the file is empty): " + journal);
-        }
-        std::wstring why;
-        for (const char* c = check.badReason; *c != '\0'; ++c) {
-            why += static_cast<wchar_t>(*c);
-        }
-        return ReportFailure(ExitBadInput,
-                             journal + L", line " + std::to_wstring(check.badLineNumber) + L": " +
-                                 (check.verdict == JournalBadHeader ? L"not a journal: " : L"") +
-                                 why + L"; nothing was renamed");
-    }
-    if (check.truncatedNumber != 0) {
-        ReportTruncatedLine(check.truncatedNumber);
-    }
+// Reverses every rename of a checked journal, newest first, until the end or Ctrl+C.
+void UndoRenames(const std::string& data, const JournalCheck& check) {
     StopWalkOnCtrlC();
-    for (size_t i = check.renames.size(); i-- > 0;) {
-        if (WalkStopped()) {
-            break;
-        }
+    for (size_t i = check.renames.size(); i-- > 0 && !WalkStopRequested();) {
         std::wstring oldPath;
         std::wstring newPath;
         ReadJournalRename(data.data(), check.renames[i], &oldPath, &newPath);
@@ -216,8 +181,41 @@ int RunUndo(const CommandCall& call) {
         }
         ReportUndo(outcome, check.renames[i].number, oldPath, newPath, error);
     }
-    EndRealPaths(&redirection);
-    int stopped = WalkStopped();
+}
+
+// Why undo refuses the journal, in one line.
+std::wstring RefusalOf(const std::wstring& journal, const JournalCheck& check) {
+    if (check.verdict == JournalEmpty) {
+        return L"not a journal (the file is empty): " + journal;
+    }
+    std::wstring why;
+    for (const char* c = check.badReason; *c != '\0'; ++c) {
+        why += static_cast<wchar_t>(*c);
+    }
+    return journal + L", line " + std::to_wstring(check.badLineNumber) + L": " +
+           (check.verdict == JournalBadHeader ? L"not a journal: " : L"") + why +
+           L"; nothing was renamed";
+}
+
+} // namespace
+
+int RunUndo(const CommandCall& call) {
+    OpenOutput(HasOption(call, OptionJson), HasOption(call, OptionQuiet));
+    const std::wstring& journal = call.operands[0];
+    std::string data;
+    std::wstring reason;
+    if (!ReadJournalFile(journal, &data, &reason)) {
+        return ReportFailure(ExitBadInput, reason);
+    }
+    JournalCheck check = CheckJournal(data.data(), data.size());
+    if (check.verdict != JournalReadable) {
+        return ReportFailure(ExitBadInput, RefusalOf(journal, check));
+    }
+    if (check.truncatedNumber != 0) {
+        ReportTruncatedLine(check.truncatedNumber);
+    }
+    UndoRenames(data, check);
+    int stopped = WalkStopRequested();
     int exitCode =
         UndoTally.left > 0 || check.truncatedNumber != 0 || stopped ? ExitSomeLeft : ExitAllDone;
     ReportUndoSummary(journal, check.renames.size(), check.truncatedNumber, stopped, exitCode);

@@ -15,7 +15,7 @@ flags=(-std=c++17 -O1 -g -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefin
 clang++ "${flags[@]}" "$root"/fuzz/crypto_fuzz.cpp $(ls "$root"/crypto/*.cpp | grep -v '/make_') \
     "$root"/tests/crypto/openssl_oracle.cpp -lcrypto -o "$out/crypto_fuzz"
 clang++ "${flags[@]}" "$root"/fuzz/journal_fuzz.cpp "$root"/cli/journal_format.cpp \
-    "$root"/cli/text_encoding.cpp "$root"/unlock/name_rule.cpp -o "$out/journal_fuzz"
+    "$root"/report/text_encoding.cpp "$root"/unlock/name_rule.cpp -o "$out/journal_fuzz"
 clang++ "${flags[@]}" "$root"/fuzz/name_rule_fuzz.cpp "$root"/unlock/name_rule.cpp \
     -o "$out/name_rule_fuzz"
 [ $# -gt 0 ] || exit 0

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 #include "cli/journal_format.h"
-#include "cli/text_encoding.h"
+#include "report/text_encoding.h"
 #include "unlock/name_rule.h"
 #include "unlock/walk_limits.h"
 

@@ -32,6 +32,7 @@ struct StreamRecord {
     HANDLE readSlots;
     HANDLE decryptedSlots;
     DecryptResult result; // the helper's verdict
+    uint32_t error;       // the system's error of the failed read or write
     ChunkSlot slots[RingSlots];
 };
 static StreamRecord Stream;
@@ -61,14 +62,15 @@ static bool ReadChunk(uint32_t slotIndex, uint64_t* remaining, uint32_t* chunkSi
     if (!slot->end) {
         DWORD count = *remaining < *chunkSize ? static_cast<DWORD>(*remaining) : *chunkSize;
         DWORD done = 0;
-        if (ReadFile(Stream.input, RingBuffers[slotIndex], count, &done, nullptr) &&
-            done == count) {
+        BOOL read = ReadFile(Stream.input, RingBuffers[slotIndex], count, &done, nullptr);
+        if (read && done == count) {
             slot->count = count;
             *remaining -= count;
             *chunkSize = NextChunkSize(*chunkSize);
         } else {
             slot->end = true;
             slot->endResult = DecryptReadFailed;
+            Stream.error = read ? 0 : GetLastError();
         }
     }
     ReleaseSemaphore(Stream.readSlots, 1, nullptr);
@@ -100,9 +102,12 @@ static DWORD WINAPI ReadAndWriteChunks(void*) {
         }
         if (!writeFailed) {
             DWORD done = 0;
-            writeFailed =
-                !WriteFile(Stream.output, RingBuffers[nextWrite], slot->count, &done, nullptr) ||
-                done != slot->count;
+            BOOL written =
+                WriteFile(Stream.output, RingBuffers[nextWrite], slot->count, &done, nullptr);
+            writeFailed = !written || done != slot->count;
+            if (writeFailed) {
+                Stream.error = written ? 0 : GetLastError();
+            }
         }
         nextWrite = (nextWrite + 1) % RingSlots;
         ReleaseSemaphore(Stream.freeSlots, 1, nullptr);
@@ -116,11 +121,15 @@ static DecryptResult DecryptInTurn() {
     while (remaining != 0) {
         DWORD count = remaining < chunkSize ? static_cast<DWORD>(remaining) : chunkSize;
         DWORD done = 0;
-        if (!ReadFile(Stream.input, RingBuffers[0], count, &done, nullptr) || done != count) {
+        BOOL read = ReadFile(Stream.input, RingBuffers[0], count, &done, nullptr);
+        if (!read || done != count) {
+            Stream.error = read ? 0 : GetLastError();
             return DecryptReadFailed;
         }
         DecryptChunk(RingBuffers[0], count);
-        if (!WriteFile(Stream.output, RingBuffers[0], count, &done, nullptr) || done != count) {
+        BOOL written = WriteFile(Stream.output, RingBuffers[0], count, &done, nullptr);
+        if (!written || done != count) {
+            Stream.error = written ? 0 : GetLastError();
             return DecryptWriteFailed;
         }
         remaining -= count;
@@ -135,11 +144,12 @@ static void CloseIfOpen(HANDLE handle) {
     }
 }
 
-DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size) {
+DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size, uint32_t* systemError) {
     Stream.input = input;
     Stream.output = output;
     Stream.size = size;
     Stream.result = DecryptOk;
+    Stream.error = 0;
     Stream.freeSlots = CreateSemaphoreW(nullptr, RingSlots, RingSlots, nullptr);
     Stream.readSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
     Stream.decryptedSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
@@ -169,5 +179,6 @@ DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size) {
     CloseIfOpen(Stream.freeSlots);
     CloseIfOpen(Stream.readSlots);
     CloseIfOpen(Stream.decryptedSlots);
+    *systemError = result == DecryptOk ? 0 : Stream.error;
     return result;
 }

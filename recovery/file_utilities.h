@@ -11,4 +11,5 @@ int32_t ChooseOpenFile(const wchar_t* initialDirectory, const wchar_t* filter, u
                        wchar_t* fileName);
 int32_t ChooseSaveFile(const wchar_t* initialDirectory, const wchar_t* filter, uint32_t capacity,
                        wchar_t* fileName);
-int ToFileApiNarrow(const wchar_t* source, int sourceLength, char* destination, int destinationSize);
+int ToFileApiNarrow(const wchar_t* source, int sourceLength, char* destination,
+                    int destinationSize);

@@ -7,8 +7,6 @@
 
 #include "recovery/key_select.h"
 
-static const wchar_t CryptExtension[] = L".crypt";
-constexpr uint32_t CryptExtensionLength = 6;
 constexpr int32_t CandidateCapacity = BuiltInDesKeyCount + 1;
 
 // Candidate i is table index i; the password key, when asked for, comes last.

@@ -54,6 +54,10 @@ KeySearchResult FindPairKeyInHeads(const uint8_t* original, uint64_t originalSiz
                                    const CipherHead* encrypted, int32_t withPassword,
                                    KeyMatch* match);
 
+// The extension of the files the decryptor takes, in these letters only, and its length.
+constexpr wchar_t CryptExtension[] = L".crypt";
+constexpr uint32_t CryptExtensionLength = sizeof CryptExtension / sizeof CryptExtension[0] - 1;
+
 // Whether the path names a ".crypt" file as the decryptor takes it: its last '.' (anywhere in the
 // path) starts exactly ".crypt", case counting.
 bool IsCryptName(const wchar_t* path);

@@ -148,15 +148,6 @@ HANDLE OpenListing(const wchar_t* searchPath, WIN32_FIND_DATAW* found) {
                             FIND_FIRST_EX_LARGE_FETCH);
 }
 
-const wchar_t* ShownPath(const wchar_t* directory) {
-    for (size_t i = 0; directory[i] != L'\0'; ++i) {
-        if (directory[i] == L':') {
-            return i > 0 ? directory + i - 1 : directory;
-        }
-    }
-    return directory;
-}
-
 void WalkTree(const wchar_t* directory, const wchar_t* pattern, const WalkReport* report) {
     if (WalkPath.depth >= WalkMaxDepth) {
         return; // not reachable with paths that fit; keeps the record in bounds regardless

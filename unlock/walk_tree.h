@@ -31,7 +31,5 @@ struct WalkReport {
 // target cannot be identified, is not entered.
 void WalkTree(const wchar_t* directory, const wchar_t* pattern, const WalkReport* report);
 
-// Shared by the walk and its front ends: the listing flags the walk uses, and the text shown for
-// a directory, from its drive letter on (\\?\C:\Users shows as C:\Users).
+// The listing as the walk opens it, for a front end that lists a folder itself.
 HANDLE OpenListing(const wchar_t* searchPath, WIN32_FIND_DATAW* found);
-const wchar_t* ShownPath(const wchar_t* directory);

@@ -158,6 +158,14 @@ TEST_F(Cli, ScanAndRestoreReadableByPeople) {
                       "\" -> \"" + Utf8(L"\x041e\x0442\x0447\x0451\x0442.txt") + "\"",
                   "Scanned D:\\ (1 folder, 3 files): 2 damaged entries, 1 would be restored, 1 "
                   "would be left."}));
+    CliResult quietScan = RunCli({L"scan", L"--quiet", L"D:"});
+    EXPECT_EQ(quietScan.exitCode, 1);
+    EXPECT_EQ(Lines(quietScan.out),
+              (std::vector<std::string>{
+                  "name taken    \"D:\\report.doc xx-yy \" -> \"report.doc\" (an entry of that "
+                  "name exists)",
+                  "Scanned D:\\ (1 folder, 3 files): 2 damaged entries, 1 would be restored, 1 "
+                  "would be left."}));
     CliResult quiet = RunCli({L"restore", L"--quiet", L"D:"});
     EXPECT_EQ(quiet.exitCode, 1);
     EXPECT_EQ(Lines(quiet.out),
@@ -444,7 +452,7 @@ TEST_F(Cli, BadUsageIsOneLineAndTheUsage) {
         {{}, "no command given"},
         {{L"fix"}, "unknown command fix"},
         {{L"--json", L"scan"}, "a command must come first, not the option --json"},
-        {{L"scan", L"--quiet"}, "unknown option --quiet for scan"},
+        {{L"scan", L"--journal", L"j"}, "unknown option --journal for scan"},
         {{L"restore", L"-q"}, "unknown option -q for restore"},
         {{L"restore", L"--journal"}, "--journal needs a value"},
         {{L"restore", L"--journal", L"a", L"--journal", L"b"}, "--journal is given twice"},
@@ -474,7 +482,7 @@ TEST_F(Cli, HelpFitsAScreenAndDocumentsTheExitCodes) {
             EXPECT_LT(line.size(), 80u) << line;
         }
         for (const char* needed :
-             {"rescindo-cli scan    [--json] [PATH...]",
+             {"rescindo-cli scan    [--json] [--quiet] [PATH...]",
               "rescindo-cli restore [--journal FILE] [--json] [--quiet] [PATH...]",
               "rescindo-cli undo    JOURNAL [--json] [--quiet]",
               "rescindo-cli decrypt [KEY OPTION] [--json] [--quiet] PATH...",

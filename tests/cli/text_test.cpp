@@ -1,6 +1,6 @@
 // The console program's text conversions, checked on published examples and on the names only
 // Windows allows. Built natively (wchar_t of 32 bits) and for Windows (16 bits).
-#include "cli/text_encoding.h"
+#include "report/text_encoding.h"
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <string>

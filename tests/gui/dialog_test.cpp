@@ -1,6 +1,7 @@
 // The real program under Wine, driven as a person would: its texts, its keys and buttons, and
 // one unlock run over damaged names on the test drives.
 #include "app/texts.h"
+#include "common/language.h"
 #include "res/resource.h"
 #include "tests/support/program_driver.h"
 #include "tests/gui/test_tree.h"

@@ -2,6 +2,7 @@
 #include "unlock/name_rule.h"
 #include "tests/unlock/walk_record.h"
 #include "app/unlock_run.h"
+#include "unlock/path_text.h"
 
 WalkRecord Walked;
 

@@ -1,6 +1,6 @@
-// Text as the console program writes and reads it: UTF-16 inside, UTF-8 on every byte stream,
-// and JSON strings. Windows-free so that it is tested natively and fuzzed. A std::wstring here
-// holds UTF-16 code units, also where wchar_t is wider.
+// Text as the programs write and read it: UTF-16 inside, UTF-8 on every byte stream, and JSON
+// strings. Windows-free so that it is tested natively and fuzzed. A std::wstring here holds UTF-16
+// code units, also where wchar_t is wider.
 #pragma once
 #include <cstddef>
 #include <string>

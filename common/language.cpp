@@ -1,7 +1,5 @@
-// The one language decision of the program: Russian texts when the English name of the user's
-// default locale's language is exactly "Russian", English otherwise. Only the regional format
-// setting counts; the locale's country and the system's display language play no part.
-#include "app/texts.h"
+// The language test: see common/language.h.
+#include "common/language.h"
 
 #include <windows.h>
 #include <new>

@@ -1,5 +1,5 @@
 // UTF-16 to UTF-8 and back, and JSON strings.
-#include "cli/text_encoding.h"
+#include "report/text_encoding.h"
 #include <cstdint>
 
 namespace {

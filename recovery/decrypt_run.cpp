@@ -1,0 +1,261 @@
+// The decrypt run: see recovery/decrypt_run.h.
+#include "recovery/decrypt_run.h"
+
+#include <windows.h>
+#include <cwchar>
+
+#include "common/run_state.h"
+#include "recovery/key_files.h"
+#include "unlock/real_paths.h"
+#include "unlock/walk_limits.h"
+#include "unlock/walk_tree.h"
+
+DecryptTotalsRecord DecryptTotals = {};
+
+namespace {
+
+// The listing matches it without regard to case, so names ending in ".CRYPT" come too.
+const wchar_t CryptPattern[] = L"*.crypt";
+
+// Ticks of the performance counter.
+struct RunClockRecord {
+    LARGE_INTEGER frequency;
+    int64_t pairTicks;     // finding the pair's key, before any file is decrypted
+    int64_t identifyTicks; // finding keys: the pair's and each file's by type
+    int64_t startedAt;     // when the first file was taken up
+    int32_t started;
+};
+RunClockRecord RunClock = {};
+
+// The gathering of one path: where the walk's matches are reported, and what was found.
+struct GatherRecord {
+    const DecryptReport* report;
+    int64_t found;
+    int64_t otherLetters;
+};
+GatherRecord Gather = {};
+
+int64_t Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+int64_t Milliseconds(int64_t ticks) {
+    return RunClock.frequency.QuadPart > 0 ? ticks * 1000 / RunClock.frequency.QuadPart : 0;
+}
+
+// A name ending in ".crypt" in letters of another case, which the decryptor does not take.
+bool EndsInCryptOtherwise(const wchar_t* path) {
+    size_t length = std::wcslen(path);
+    int extension = static_cast<int>(CryptExtensionLength);
+    return length > CryptExtensionLength && !IsCryptName(path) &&
+           CompareStringOrdinal(path + length - CryptExtensionLength, extension, CryptExtension,
+                                extension, TRUE) == CSTR_EQUAL;
+}
+
+void ReportFound(const wchar_t* path, int64_t size, CryptOutcome outcome, CryptReason reason) {
+    CryptFileFound file = {path, size, outcome, reason};
+    if (Gather.report->foundFile != nullptr) {
+        Gather.report->foundFile(&file);
+    }
+}
+
+// A match of the pattern, or a file named by the user: files only, in the letters the decryptor
+// takes; a name in other letters is reported as skipped, so that the user learns of it.
+void MetCryptMatch(const wchar_t* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return;
+    }
+    int64_t size = static_cast<int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    if (IsCryptName(path)) {
+        Gather.found += 1;
+        ReportFound(path, size, CryptPending, CryptReasonNone);
+    } else if (EndsInCryptOtherwise(path)) {
+        Gather.otherLetters += 1;
+        ReportFound(path, size, CryptSkipped, CryptReasonOtherLetters);
+    }
+}
+
+void EnteredFolder(const wchar_t* folder) {
+    DecryptTotals.folders += 1;
+    if (Gather.report->enteredFolder != nullptr) {
+        Gather.report->enteredFolder(folder);
+    }
+}
+
+void MetFile(uint32_t, uint32_t) {}
+
+void MetTooLong(const wchar_t* directory, const wchar_t* name, int isMatch) {
+    if (!isMatch) {
+        DecryptTotals.foldersNotSearched += 1;
+        if (Gather.report->folderNotSearched != nullptr) {
+            Gather.report->folderNotSearched(directory, name);
+        }
+        return;
+    }
+    // Too long for the walk's buffers, not for this one: the file is reported as failed.
+    wchar_t path[WalkPathCapacity + MAX_PATH + 2];
+    int length = wsprintfW(path, L"%s\\%s", directory, name);
+    if (length > 0 && IsCryptName(path)) {
+        Gather.found += 1;
+        ReportFound(path, 0, CryptFailed, CryptReasonWalkPathTooLong);
+    }
+}
+
+int StopRequested() {
+    return Gather.report->stopRequested != nullptr && Gather.report->stopRequested();
+}
+
+const WalkReport GatherWalkReport = {EnteredFolder, MetFile, MetCryptMatch, MetTooLong,
+                                     StopRequested};
+
+void CountOutcome(const CryptFileResult* result) {
+    DecryptTotals.files += 1;
+    switch (result->outcome) {
+    case CryptDecrypted:
+        DecryptTotals.decrypted += 1;
+        DecryptTotals.bytesDecrypted += result->bytes;
+        break;
+    case CryptNotIdentified:
+        DecryptTotals.notIdentified += 1;
+        break;
+    case CryptFailed:
+        DecryptTotals.failed += 1;
+        break;
+    case CryptSkipped:
+        DecryptTotals.skipped += 1;
+        break;
+    case CryptPending:
+        break;
+    }
+}
+
+// Finds the key of one file by its type, or says why there is none.
+bool FindKeyByType(const wchar_t* path, const DecryptPlan* plan, CryptFileResult* result) {
+    KeyMatch match;
+    int64_t started = Now();
+    KeySearchResult found = IdentifyCryptFileKey(path, plan->withPassword, &match);
+    RunClock.identifyTicks += Now() - started;
+    if (found != KeyFound) {
+        result->outcome = CryptNotIdentified;
+        result->reason = CryptReasonKeySearch;
+        result->keyResult = found;
+        result->fittingKeys = match.fittingKeys;
+        return false;
+    }
+    result->selector = match.selector;
+    return true;
+}
+
+void Decrypt(const wchar_t* path, CryptFileResult* result) {
+    RunState.KeySelector = result->selector;
+    uint32_t error = 0;
+    DecryptResult decrypted = DecryptCryptFileTo(path, result->output, &error);
+    result->decryptResult = decrypted;
+    result->systemError = error;
+    if (decrypted == DecryptOk) {
+        result->outcome = CryptDecrypted;
+    } else if (decrypted == DecryptCreateFailed && error == ERROR_FILENAME_EXCED_RANGE) {
+        result->reason = CryptReasonNoOutputName;
+    } else {
+        result->reason = CryptReasonDecryptor;
+    }
+}
+
+} // namespace
+
+CryptPathKind KindOfCryptPath(const wchar_t* longPath, int32_t isFolder) {
+    if (isFolder) {
+        return CryptPathFolder;
+    }
+    if (IsCryptName(longPath)) {
+        return CryptPathFile;
+    }
+    return EndsInCryptOtherwise(longPath) ? CryptPathOtherLetters : CryptPathNotCrypt;
+}
+
+void BeginDecryptRun() {
+    DecryptTotals = DecryptTotalsRecord{};
+    RunClock = RunClockRecord{};
+    QueryPerformanceFrequency(&RunClock.frequency);
+}
+
+KeySearchResult FindPlanPairKey(const wchar_t* original, const wchar_t* encrypted,
+                                DecryptPlan* plan) {
+    RedirectionState redirection;
+    BeginRealPaths(&redirection);
+    KeyMatch match;
+    int64_t started = Now();
+    KeySearchResult found = FindPairFileKey(original, encrypted, plan->withPassword, &match);
+    RunClock.pairTicks = Now() - started;
+    RunClock.identifyTicks += RunClock.pairTicks;
+    EndRealPaths(&redirection);
+    if (found == KeyFound) {
+        plan->selector = match.selector;
+    }
+    return found;
+}
+
+int64_t GatherCryptFiles(const wchar_t* longPath, int32_t isFolder, const DecryptReport* report,
+                         int64_t* otherLetters) {
+    Gather = GatherRecord{report, 0, 0};
+    RedirectionState redirection;
+    BeginRealPaths(&redirection);
+    if (isFolder) {
+        WalkTree(longPath, CryptPattern, &GatherWalkReport);
+    } else {
+        MetCryptMatch(longPath);
+    }
+    EndRealPaths(&redirection);
+    *otherLetters = Gather.otherLetters;
+    return Gather.found;
+}
+
+void DecryptRunFile(const CryptFileFound* file, const DecryptPlan* plan, const DecryptReport*,
+                    CryptFileResult* result) {
+    if (!RunClock.started) {
+        RunClock.startedAt = Now();
+        RunClock.started = 1;
+    }
+    result->outcome = CryptFailed;
+    result->reason = CryptReasonNone;
+    result->selector = plan->selector;
+    result->fittingKeys = 0;
+    result->keyResult = KeyFound;
+    result->decryptResult = -1;
+    result->systemError = 0;
+    result->bytes = file->size;
+    result->output[0] = L'\0';
+    if (file->outcome != CryptPending) {
+        result->outcome = file->outcome;
+        result->reason = file->reason;
+        result->selector = KeySelectorNone;
+    } else if (std::wcslen(file->path) >= DecryptNameCapacity) {
+        result->reason = CryptReasonDecryptorPathTooLong;
+    } else {
+        RedirectionState redirection;
+        BeginRealPaths(&redirection);
+        if (result->selector != KeySelectorNone || FindKeyByType(file->path, plan, result)) {
+            Decrypt(file->path, result);
+        }
+        EndRealPaths(&redirection);
+    }
+    CountOutcome(result);
+}
+
+void EndDecryptRun(int64_t notTried) {
+    DecryptTotals.notTried = notTried;
+    int64_t decrypting = RunClock.started ? Now() - RunClock.startedAt : 0;
+    DecryptTotals.elapsedMs = Milliseconds(decrypting + RunClock.pairTicks);
+    DecryptTotals.identifyMs = Milliseconds(RunClock.identifyTicks);
+}
+
+int DecryptRunComplete() {
+    return DecryptTotals.decrypted == DecryptTotals.files && DecryptTotals.notTried == 0 &&
+                   DecryptTotals.foldersNotSearched == 0
+               ? 1
+               : 0;
+}

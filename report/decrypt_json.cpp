@@ -1,0 +1,93 @@
+// The JSON lines of a decrypt run: see report/decrypt_json.h.
+#include "report/decrypt_json.h"
+
+#include "report/decrypt_words.h"
+#include "report/json_line.h"
+#include "res/version.h"
+#include "unlock/path_text.h"
+#include "unlock/walk_limits.h"
+
+namespace {
+
+const char* const OutcomeNames[] = {"decrypted", "not_identified", "failed", "skipped",
+                                    "not_tried"};
+
+// The names of the key methods as the summary gives them, in the order of KeyMethod.
+const char* const KeyOptionNames[] = {"auto", "key", "pair", "password"};
+
+std::wstring Displayed(const wchar_t* longPath) {
+    wchar_t shown[2 * WalkPathCapacity];
+    DisplayedPath(longPath, shown, sizeof shown / sizeof shown[0]);
+    return shown;
+}
+
+// The key as JSON: its number, or "password".
+std::string JsonKey(int32_t selector) {
+    return selector == KeySelectorPassword ? std::string("\"password\"") : std::to_string(selector);
+}
+
+std::string JsonKeyList(uint32_t keys) {
+    std::string list = "[";
+    for (int32_t index = 0; index <= BuiltInDesKeyCount; ++index) {
+        if (keys & (1u << index)) {
+            list += (list.size() > 1 ? "," : "") +
+                    JsonKey(index == BuiltInDesKeyCount ? KeySelectorPassword : index);
+        }
+    }
+    return list + "]";
+}
+
+} // namespace
+
+std::string DecryptFileJson(const wchar_t* path, const CryptFileResult& result) {
+    JsonLine line = JsonObject("file");
+    AddJson(&line, "outcome", std::string("\"") + OutcomeNames[result.outcome] + "\"");
+    AddText(&line, "path", Displayed(path));
+    AddNumber(&line, "bytes", result.bytes);
+    if (result.selector != KeySelectorNone) {
+        AddJson(&line, "key", JsonKey(result.selector));
+    }
+    if (result.output[0] != L'\0') {
+        AddText(&line, result.outcome == CryptDecrypted ? "output" : "partial_output",
+                Displayed(result.output));
+    }
+    if (result.decryptResult >= 0) {
+        AddNumber(&line, "result", result.decryptResult);
+    }
+    if (result.fittingKeys != 0) {
+        AddJson(&line, "fitting_keys", JsonKeyList(result.fittingKeys));
+    }
+    std::wstring reason = CryptReasonWords(path, result);
+    if (!reason.empty()) {
+        AddText(&line, "reason", reason);
+    }
+    return Finished(line);
+}
+
+std::string DecryptSummaryJson(const DecryptRunFacts& facts, const DecryptTotalsRecord& totals) {
+    JsonLine line = JsonSummary("decrypt", facts.computer, RESCINDO_VERSION_TEXT);
+    std::vector<std::wstring> paths;
+    for (const std::wstring& path : facts.paths) {
+        paths.push_back(Displayed(path.c_str()));
+    }
+    AddJson(&line, "paths", JsonTextList(paths.data(), paths.size()));
+    AddJson(&line, "key_option", std::string("\"") + KeyOptionNames[facts.plan.method] + "\"");
+    if (facts.plan.selector != KeySelectorNone) {
+        AddJson(&line, "key", JsonKey(facts.plan.selector));
+    }
+    AddBool(&line, "password", facts.plan.withPassword != 0);
+    AddNumber(&line, "folders", totals.folders);
+    AddNumber(&line, "files", totals.files);
+    AddNumber(&line, "decrypted", totals.decrypted);
+    AddNumber(&line, "not_identified", totals.notIdentified);
+    AddNumber(&line, "failed", totals.failed);
+    AddNumber(&line, "skipped", totals.skipped);
+    AddNumber(&line, "not_tried", totals.notTried);
+    AddNumber(&line, "bytes_decrypted", totals.bytesDecrypted);
+    AddNumber(&line, "elapsed_ms", totals.elapsedMs);
+    AddNumber(&line, "identify_ms", totals.identifyMs);
+    AddNumber(&line, "folders_not_searched", totals.foldersNotSearched);
+    AddBool(&line, "stopped", facts.stopped != 0);
+    AddNumber(&line, "exit_code", facts.exitCode);
+    return Finished(line);
+}
