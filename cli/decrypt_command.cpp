@@ -154,7 +154,8 @@ void ShowDecryptProgress(size_t done, int64_t bytesDone, int64_t bytesAll, DWORD
                      L" MB/s  " + Displayed(path));
 }
 
-// Decrypts the gathered files in turn until the end or Ctrl+C; returns how many were taken up.
+// Decrypts the gathered files in turn until the end or Ctrl+C, which stops within the file being
+// decrypted; returns how many were done.
 size_t DecryptInputs(const DecryptPlan& plan) {
     int64_t bytesAll = 0;
     for (const CryptInput& input : Gather.inputs) {
@@ -164,13 +165,17 @@ size_t DecryptInputs(const DecryptPlan& plan) {
     int64_t bytesDone = 0;
     size_t done = 0;
     CryptFileResult result;
-    for (; done < Gather.inputs.size() && !WalkStopRequested(); ++done) {
+    while (done < Gather.inputs.size() && !WalkStopRequested()) {
         const CryptInput& input = Gather.inputs[done];
         ShowDecryptProgress(done, bytesDone, bytesAll, startedAt, input.path);
         CryptFileFound file = {input.path.c_str(), input.size, input.outcome, input.reason};
         DecryptRunFile(&file, &plan, &ConsoleDecryptReport, &result);
+        if (result.outcome == CryptPending) {
+            break; // stopped part way through it: it counts as not tried
+        }
         ReportCryptFile(input.path, result);
         bytesDone += input.size;
+        ++done;
     }
     ClearProgressLine();
     return done;

@@ -1,4 +1,8 @@
-// Decrypts one ".crypt" file into a new file beside it, under a name no entry holds yet.
+// Decrypts one ".crypt" file into a new file beside it. The plaintext goes into a file whose name
+// says it is unfinished ("report.pdf.part"); only once its last byte is written and on the disk
+// does it take its final name, the first that no entry holds ("report.pdf", "report.pdf(0)"...),
+// by a rename that never replaces. A crash, a power cut or a stop part way leaves no file that
+// looks complete, and a failure removes the unfinished one.
 #include "recovery/decrypt_file.h"
 
 #include <windows.h>
@@ -13,61 +17,104 @@
 constexpr uint32_t NameCapacity = DecryptNameCapacity;
 constexpr uint32_t SuffixCapacity = 10;     // "(%d)" text of the counter, NUL included
 constexpr int32_t LargestCounter = 9999999; // the largest counter whose "(%d)" fits SuffixCapacity
+const wchar_t UnfinishedTail[] = L".part";
+constexpr uint32_t UnfinishedTailLength = 5;
 
-// Puts the candidate for *counter after the base name and moves the counter on. Returns false,
-// leaving the buffer as it was, when the suffix or the whole name would not fit its buffer: the
-// suffix only grows, so no later candidate would fit either.
-static bool NextCandidate(wchar_t* name, uint32_t baseLength, int32_t* counter) {
-    if (*counter > LargestCounter) {
+// A row of candidate names: a fixed start, then nothing, "(0)", "(1)"...
+struct NameRow {
+    wchar_t name[NameCapacity];
+    uint32_t baseLength; // the start's length
+    int32_t counter;     // the counter of the next candidate after the one in name
+};
+
+// Starts the row at base (its first baseLength characters, then tail).
+static void StartRow(NameRow* row, const wchar_t* base, uint32_t baseLength, const wchar_t* tail) {
+    std::memcpy(row->name, base, baseLength * sizeof(wchar_t));
+    uint32_t length = baseLength;
+    for (; *tail != L'\0'; ++tail) {
+        row->name[length++] = *tail;
+    }
+    row->name[length] = L'\0';
+    row->baseLength = length;
+    row->counter = 0;
+}
+
+// Puts the next candidate in the row and moves the counter on. Returns false, leaving the buffer
+// as it was, when the suffix or the whole name would not fit its buffer: the suffix only grows,
+// so no later candidate would fit either.
+static bool NextCandidate(NameRow* row) {
+    if (row->counter > LargestCounter) {
         return false;
     }
     wchar_t suffix[SuffixCapacity];
-    uint32_t suffixLength = static_cast<uint32_t>(wsprintfW(suffix, L"(%d)", *counter));
-    if (baseLength + suffixLength + 1 > NameCapacity) {
+    uint32_t suffixLength = static_cast<uint32_t>(wsprintfW(suffix, L"(%d)", row->counter));
+    if (row->baseLength + suffixLength + 1 > NameCapacity) {
         return false;
     }
-    *counter += 1;
-    std::memcpy(name + baseLength, suffix, (suffixLength + 1) * sizeof(wchar_t));
+    row->counter += 1;
+    std::memcpy(row->name + row->baseLength, suffix, (suffixLength + 1) * sizeof(wchar_t));
     return true;
 }
 
 // Steps past every candidate that exists as a file or a directory.
-static bool SkipTakenNames(wchar_t* name, uint32_t baseLength, int32_t* counter) {
-    while (GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES) {
-        if (!NextCandidate(name, baseLength, counter)) {
+static bool SkipTakenNames(NameRow* row) {
+    while (GetFileAttributesW(row->name) != INVALID_FILE_ATTRIBUTES) {
+        if (!NextCandidate(row)) {
             return false;
         }
     }
     return true;
 }
 
-// Creates the output only where nothing exists. A name that turns up between the search and the
-// create is never replaced: the search goes on from the next counter. error receives the
-// system's reason when no output could be created.
-static HANDLE CreateOutputFile(wchar_t* name, uint32_t baseLength, int32_t* counter, bool haveName,
-                               uint32_t* error) {
-    // No candidate fits the name buffer: the system would say the same of a longer name.
+static bool IsTakenError(DWORD error) {
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+// Creates the unfinished file under the first candidate no entry holds; a name that turns up in
+// between is never replaced, the row goes on. error receives the system's reason when none could
+// be created, ERROR_FILENAME_EXCED_RANGE when no candidate fits the name buffer.
+static HANDLE CreateUnfinishedFile(NameRow* row, uint32_t* error) {
+    bool haveName = SkipTakenNames(row);
     *error = ERROR_FILENAME_EXCED_RANGE;
     while (haveName) {
-        HANDLE output =
-            CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
-        if (output != INVALID_HANDLE_VALUE) {
+        HANDLE file =
+            CreateFileW(row->name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
             *error = 0;
-            return output;
+            return file;
         }
         *error = GetLastError();
-        bool taken = *error == ERROR_FILE_EXISTS || *error == ERROR_ALREADY_EXISTS;
-        if (!taken) {
-            break;
+        if (!IsTakenError(*error)) {
+            return INVALID_HANDLE_VALUE;
         }
-        haveName =
-            NextCandidate(name, baseLength, counter) && SkipTakenNames(name, baseLength, counter);
+        haveName = NextCandidate(row) && SkipTakenNames(row);
         *error = ERROR_FILENAME_EXCED_RANGE;
     }
     return INVALID_HANDLE_VALUE;
 }
 
-DecryptResult DecryptCryptFileTo(const wchar_t* path, wchar_t* output, uint32_t* systemError) {
+// Gives the finished file the first final name no entry holds, never replacing one. error as for
+// CreateUnfinishedFile.
+static bool PlaceFinishedFile(const wchar_t* unfinished, NameRow* row, uint32_t* error) {
+    bool haveName = SkipTakenNames(row);
+    *error = ERROR_FILENAME_EXCED_RANGE;
+    while (haveName) {
+        if (MoveFileW(unfinished, row->name)) {
+            *error = 0;
+            return true;
+        }
+        *error = GetLastError();
+        if (!IsTakenError(*error)) {
+            return false;
+        }
+        haveName = NextCandidate(row) && SkipTakenNames(row);
+        *error = ERROR_FILENAME_EXCED_RANGE;
+    }
+    return false;
+}
+
+DecryptResult DecryptCryptFileTo(const wchar_t* path, const DecryptWatch* watch, wchar_t* output,
+                                 uint32_t* systemError) {
     output[0] = L'\0';
     *systemError = 0;
     // The last '.' of the whole path decides, folder names included, and case counts.
@@ -77,61 +124,66 @@ DecryptResult DecryptCryptFileTo(const wchar_t* path, wchar_t* output, uint32_t*
     if (SelectKey(RunState.KeySelector) == 0) {
         return DecryptNoKey;
     }
-
     size_t pathLength = std::wcslen(path);
     if (pathLength >= NameCapacity) {
         // No name buffer could hold it: refused before anything exists.
         *systemError = ERROR_FILENAME_EXCED_RANGE;
         return DecryptOpenFailed;
     }
-    wchar_t name[NameCapacity];
-    std::memcpy(name, path, (pathLength + 1) * sizeof(wchar_t));
     uint32_t baseLength = static_cast<uint32_t>(pathLength) - CryptExtensionLength;
-    name[baseLength] = L'\0';
-    int32_t counter = 0;
-    bool haveName = SkipTakenNames(name, baseLength, &counter);
 
-    HANDLE input =
-        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE input = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (input == INVALID_HANDLE_VALUE) {
         *systemError = GetLastError();
         return DecryptOpenFailed;
     }
-    HANDLE file = CreateOutputFile(name, baseLength, &counter, haveName, systemError);
+    // ".part" is one character shorter than ".crypt": the first candidate always fits.
+    static_assert(UnfinishedTailLength < CryptExtensionLength, "the unfinished name fits");
+    NameRow unfinished;
+    StartRow(&unfinished, path, baseLength, UnfinishedTail);
+    HANDLE file = CreateUnfinishedFile(&unfinished, systemError);
     if (file == INVALID_HANDLE_VALUE) {
         CloseHandle(input);
         return DecryptCreateFailed;
     }
-    std::memcpy(output, name, (std::wcslen(name) + 1) * sizeof(wchar_t));
 
-    // The whole 64-bit size, so files of 4 GiB and more are decrypted in full.
+    // The whole 64-bit size, so files of 4 GiB and more are decrypted in full. One CBC chain runs
+    // through the file; every chunk but the last is whole blocks, so the short-tail rule acts
+    // only on the file's final bytes.
     DecryptResult result = DecryptOk;
     LARGE_INTEGER size;
-    uint64_t remaining = 0;
-    if (GetFileSizeEx(input, &size)) {
-        remaining = static_cast<uint64_t>(size.QuadPart);
-    } else {
+    if (!GetFileSizeEx(input, &size)) {
         *systemError = GetLastError();
         result = DecryptReadFailed;
+    } else if (size.QuadPart != 0) {
+        result =
+            DecryptStream(input, file, static_cast<uint64_t>(size.QuadPart), watch, systemError);
     }
-
-    // One CBC chain runs through the file; every chunk but the last is whole blocks, so the
-    // short-tail rule acts only on the file's final bytes.
-    if (remaining != 0) {
-        result = DecryptStream(input, file, remaining, systemError);
+    // On the disk before it takes a name that says it is complete.
+    if (result == DecryptOk && !FlushFileBuffers(file)) {
+        *systemError = GetLastError();
+        result = DecryptWriteFailed;
     }
-
-    // A partial output after a failed read or write stays as written.
     CloseHandle(input);
     CloseHandle(file);
-    if (result == DecryptOk) {
-        RunState.UnlockedCount += 1;
+
+    NameRow final;
+    StartRow(&final, path, baseLength, L"");
+    if (result == DecryptOk && !PlaceFinishedFile(unfinished.name, &final, systemError)) {
+        result = DecryptCreateFailed;
     }
+    if (result != DecryptOk) {
+        DeleteFileW(unfinished.name);
+        return result;
+    }
+    std::memcpy(output, final.name, (std::wcslen(final.name) + 1) * sizeof(wchar_t));
+    RunState.UnlockedCount += 1;
     return result;
 }
 
 DecryptResult DecryptCryptFile(const wchar_t* path) {
     wchar_t output[DecryptNameCapacity];
     uint32_t systemError;
-    return DecryptCryptFileTo(path, output, &systemError);
+    return DecryptCryptFileTo(path, nullptr, output, &systemError);
 }

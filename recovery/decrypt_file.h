@@ -10,6 +10,7 @@ enum DecryptResult : int32_t {
     DecryptWriteFailed = 5,
     DecryptNoKey = 6,
     DecryptNotCryptFile = 7,
+    DecryptStopped = 8, // the caller asked to stop part way: nothing was left behind
 };
 
 // The first chunk read, decrypted and written; later chunks grow from it (see decrypt_stream.h).
@@ -23,9 +24,21 @@ constexpr uint32_t DecryptNameCapacity = 260;
 // test is the one IsCryptName of recovery/key_identify.h makes. The key is RunState.KeySelector.
 DecryptResult DecryptCryptFile(const wchar_t* path);
 
-// The same, telling what it did: output (DecryptNameCapacity wide characters) receives the path
-// of the output it created, the whole one or, after a failed read or write, what was written of
-// it; empty when it created none. systemError receives the system's error of a failed open,
-// create, read or write, else 0; a create that failed because no free candidate name fits the
-// name buffer gives ERROR_FILENAME_EXCED_RANGE.
-DecryptResult DecryptCryptFileTo(const wchar_t* path, wchar_t* output, uint32_t* systemError);
+// What a caller may watch and say while a file is decrypted; either member may be null.
+struct DecryptWatch {
+    // After each chunk is decrypted: the bytes done so far and the file's size.
+    void (*progress)(uint64_t bytesDone, uint64_t bytesAll);
+    // Asked before each chunk: non-zero ends the file with DecryptStopped.
+    int (*stopRequested)();
+};
+
+// The same, watched (watch may be null) and telling what it did. The plaintext is written into a
+// new file of its own whose name ends in ".part" ("report.pdf.part", or "report.pdf.part(0)"...
+// when that is taken), and only when the last byte is written and on the disk does it take the
+// first final name no entry holds, by a rename that never replaces. On success output
+// (DecryptNameCapacity wide characters) receives the final path; on any failure the unfinished
+// file is removed and output is empty. systemError receives the system's error of a failed open,
+// create, read, write or rename, else 0; ERROR_FILENAME_EXCED_RANGE when no candidate name fits
+// the name buffer.
+DecryptResult DecryptCryptFileTo(const wchar_t* path, const DecryptWatch* watch, wchar_t* output,
+                                 uint32_t* systemError);

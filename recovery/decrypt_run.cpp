@@ -150,14 +150,18 @@ bool FindKeyByType(const wchar_t* path, const DecryptPlan* plan, CryptFileResult
     return true;
 }
 
-void Decrypt(const wchar_t* path, CryptFileResult* result) {
+void Decrypt(const wchar_t* path, const DecryptReport* report, CryptFileResult* result) {
     RunState.KeySelector = result->selector;
     uint32_t error = 0;
-    DecryptResult decrypted = DecryptCryptFileTo(path, result->output, &error);
+    DecryptWatch watch = {report->fileProgress, report->stopRequested};
+    DecryptResult decrypted = DecryptCryptFileTo(path, &watch, result->output, &error);
     result->decryptResult = decrypted;
     result->systemError = error;
     if (decrypted == DecryptOk) {
         result->outcome = CryptDecrypted;
+    } else if (decrypted == DecryptStopped) {
+        result->outcome = CryptPending;
+        result->reason = CryptReasonStopped;
     } else if (decrypted == DecryptCreateFailed && error == ERROR_FILENAME_EXCED_RANGE) {
         result->reason = CryptReasonNoOutputName;
     } else {
@@ -214,8 +218,8 @@ int64_t GatherCryptFiles(const wchar_t* longPath, int32_t isFolder, const Decryp
     return Gather.found;
 }
 
-void DecryptRunFile(const CryptFileFound* file, const DecryptPlan* plan, const DecryptReport*,
-                    CryptFileResult* result) {
+void DecryptRunFile(const CryptFileFound* file, const DecryptPlan* plan,
+                    const DecryptReport* report, CryptFileResult* result) {
     if (!RunClock.started) {
         RunClock.startedAt = Now();
         RunClock.started = 1;
@@ -239,11 +243,13 @@ void DecryptRunFile(const CryptFileFound* file, const DecryptPlan* plan, const D
         RedirectionState redirection;
         BeginRealPaths(&redirection);
         if (result->selector != KeySelectorNone || FindKeyByType(file->path, plan, result)) {
-            Decrypt(file->path, result);
+            Decrypt(file->path, report, result);
         }
         EndRealPaths(&redirection);
     }
-    CountOutcome(result);
+    if (result->outcome != CryptPending) {
+        CountOutcome(result);
+    }
 }
 
 void EndDecryptRun(int64_t notTried) {

@@ -27,6 +27,7 @@ enum CryptReason : int32_t {
     CryptReasonNoOutputName = 4,         // no free name for the output fits the decryptor
     CryptReasonKeySearch = 5,            // not identified: keyResult says why
     CryptReasonDecryptor = 6,            // failed: decryptResult and systemError say why
+    CryptReasonStopped = 7,              // still pending: the run was stopped part way through it
 };
 
 // One file as the gathering found it.
@@ -48,8 +49,7 @@ struct CryptFileResult {
     int32_t decryptResult;     // the decryptor's DecryptResult; -1 when it was not called
     uint32_t systemError;      // the system's error of a failed open or create; else 0
     int64_t bytes;             // the input's size
-    wchar_t output[DecryptNameCapacity]; // long form: the output written, or what a failure left
-                                         // of it; empty when there is none
+    wchar_t output[DecryptNameCapacity]; // long form: the output written; empty when none was
 };
 
 // What the run tells its front end as it goes: the decrypt run's one record of callbacks, as
@@ -110,7 +110,10 @@ int64_t GatherCryptFiles(const wchar_t* longPath, int32_t isFolder, const Decryp
                          int64_t* otherLetters);
 
 // Decrypts one file of the run under the plan (a settled file only counts): finds its key when
-// the plan has none, writes a new file beside it, and counts the outcome in DecryptTotals.
+// the plan has none, writes a new file beside it, and counts the outcome in DecryptTotals. The
+// decryption tells report->fileProgress how far it has come and asks report->stopRequested
+// before each chunk: a stop part way leaves nothing behind, and the file stays CryptPending
+// (CryptReasonStopped), counted by EndDecryptRun as not tried.
 void DecryptRunFile(const CryptFileFound* file, const DecryptPlan* plan,
                     const DecryptReport* report, CryptFileResult* result);
 

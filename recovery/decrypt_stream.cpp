@@ -33,6 +33,9 @@ struct StreamRecord {
     HANDLE decryptedSlots;
     DecryptResult result; // the helper's verdict
     uint32_t error;       // the system's error of the failed read or write
+    const DecryptWatch* watch;
+    uint64_t decrypted;     // bytes decrypted so far
+    volatile LONG stopping; // the caller asked to stop: nothing more is read or written
     ChunkSlot slots[RingSlots];
 };
 static StreamRecord Stream;
@@ -44,6 +47,23 @@ static void DecryptChunk(uint8_t* chunk, uint32_t count) {
         BlowfishCbcDecrypt(&ProcessBlowfish, chunk, chunk, count);
     } else {
         TripleDesCbcDecrypt(chunk, chunk, count);
+    }
+}
+
+// Asked before each chunk; once asked, the answer stays.
+static bool StopIsRequested() {
+    if (Stream.stopping == 0 && Stream.watch != nullptr && Stream.watch->stopRequested != nullptr &&
+        Stream.watch->stopRequested()) {
+        InterlockedExchange(&Stream.stopping, 1);
+    }
+    return Stream.stopping != 0;
+}
+
+static void DecryptAndCount(uint8_t* chunk, uint32_t count) {
+    DecryptChunk(chunk, count);
+    Stream.decrypted += count;
+    if (Stream.watch != nullptr && Stream.watch->progress != nullptr) {
+        Stream.watch->progress(Stream.decrypted, Stream.size);
     }
 }
 
@@ -91,7 +111,8 @@ static DWORD WINAPI ReadAndWriteChunks(void*) {
         HANDLE waits[2] = {Stream.decryptedSlots, Stream.freeSlots};
         DWORD woken = WaitForMultipleObjects(readingOver ? 1 : 2, waits, FALSE, INFINITE);
         if (woken == WAIT_OBJECT_0 + 1) {
-            readingOver = ReadChunk(nextRead, &remaining, &chunkSize, writeFailed);
+            readingOver =
+                ReadChunk(nextRead, &remaining, &chunkSize, writeFailed || Stream.stopping != 0);
             nextRead = (nextRead + 1) % RingSlots;
             continue;
         }
@@ -100,7 +121,7 @@ static DWORD WINAPI ReadAndWriteChunks(void*) {
             Stream.result = writeFailed ? DecryptWriteFailed : slot->endResult;
             return 0;
         }
-        if (!writeFailed) {
+        if (!writeFailed && Stream.stopping == 0) {
             DWORD done = 0;
             BOOL written =
                 WriteFile(Stream.output, RingBuffers[nextWrite], slot->count, &done, nullptr);
@@ -119,6 +140,9 @@ static DecryptResult DecryptInTurn() {
     uint64_t remaining = Stream.size;
     uint32_t chunkSize = DecryptChunkSize;
     while (remaining != 0) {
+        if (StopIsRequested()) {
+            return DecryptStopped;
+        }
         DWORD count = remaining < chunkSize ? static_cast<DWORD>(remaining) : chunkSize;
         DWORD done = 0;
         BOOL read = ReadFile(Stream.input, RingBuffers[0], count, &done, nullptr);
@@ -126,7 +150,7 @@ static DecryptResult DecryptInTurn() {
             Stream.error = read ? 0 : GetLastError();
             return DecryptReadFailed;
         }
-        DecryptChunk(RingBuffers[0], count);
+        DecryptAndCount(RingBuffers[0], count);
         BOOL written = WriteFile(Stream.output, RingBuffers[0], count, &done, nullptr);
         if (!written || done != count) {
             Stream.error = written ? 0 : GetLastError();
@@ -144,12 +168,16 @@ static void CloseIfOpen(HANDLE handle) {
     }
 }
 
-DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size, uint32_t* systemError) {
+DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size, const DecryptWatch* watch,
+                            uint32_t* systemError) {
     Stream.input = input;
     Stream.output = output;
     Stream.size = size;
     Stream.result = DecryptOk;
     Stream.error = 0;
+    Stream.watch = watch;
+    Stream.decrypted = 0;
+    Stream.stopping = 0;
     Stream.freeSlots = CreateSemaphoreW(nullptr, RingSlots, RingSlots, nullptr);
     Stream.readSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
     Stream.decryptedSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
@@ -164,8 +192,9 @@ DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size, uint32_t
         for (uint32_t i = 0;; i = (i + 1) % RingSlots) {
             WaitForSingleObject(Stream.readSlots, INFINITE);
             bool end = Stream.slots[i].end;
-            if (!end) {
-                DecryptChunk(RingBuffers[i], Stream.slots[i].count);
+            // After a stop the chunks still coming are passed back undecrypted, never written.
+            if (!end && !StopIsRequested()) {
+                DecryptAndCount(RingBuffers[i], Stream.slots[i].count);
             }
             ReleaseSemaphore(Stream.decryptedSlots, 1, nullptr);
             if (end) {
@@ -174,7 +203,7 @@ DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size, uint32_t
         }
         WaitForSingleObject(helper, INFINITE);
         CloseHandle(helper);
-        result = Stream.result;
+        result = Stream.result == DecryptOk && Stream.stopping ? DecryptStopped : Stream.result;
     }
     CloseIfOpen(Stream.freeSlots);
     CloseIfOpen(Stream.readSlots);

@@ -48,8 +48,7 @@ std::string DecryptFileJson(const wchar_t* path, const CryptFileResult& result) 
         AddJson(&line, "key", JsonKey(result.selector));
     }
     if (result.output[0] != L'\0') {
-        AddText(&line, result.outcome == CryptDecrypted ? "output" : "partial_output",
-                Displayed(result.output));
+        AddText(&line, "output", Displayed(result.output));
     }
     if (result.decryptResult >= 0) {
         AddNumber(&line, "result", result.decryptResult);

@@ -37,7 +37,7 @@ std::wstring DecryptorWords(const CryptFileResult& result) {
     case DecryptReadFailed:
         return L"reading the file failed part way";
     case DecryptWriteFailed:
-        return L"writing the output failed part way (is the disk full?)";
+        return L"writing the output failed part way (is the disk full?); nothing was left of it";
     case DecryptNoKey:
         return L"no key was chosen";
     case DecryptNotCryptFile:
@@ -87,13 +87,10 @@ std::wstring CryptReasonWords(const wchar_t* path, const CryptFileResult& result
     }
     case CryptReasonKeySearch:
         return KeySearchResultText(result.keyResult);
-    case CryptReasonDecryptor: {
-        std::wstring words = DecryptorWords(result);
-        if (result.output[0] != L'\0') {
-            words += std::wstring(L"; what was written is left in ") + FinalNameOf(result.output);
-        }
-        return words;
-    }
+    case CryptReasonDecryptor:
+        return DecryptorWords(result);
+    case CryptReasonStopped:
+        return L"stopped part way; nothing was written";
     }
     return L"";
 }

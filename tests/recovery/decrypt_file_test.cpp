@@ -4,6 +4,7 @@
 
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "recovery/decrypt_file.h"
 #include "recovery/key_select.h"
@@ -11,6 +12,7 @@
 #include "tests/recovery/cipher_state_reset.h"
 #include "tests/recovery/hex_text.h"
 #include "tests/recovery/crypt_fixtures.h"
+#include "tests/recovery/removed_files.h"
 #include "tests/support/import_hook.h"
 #include "tests/recovery/scratch_files.h"
 #include "common/run_state.h"
@@ -164,11 +166,16 @@ DWORD WINAPI AttributesThenAppear(LPCWSTR name) {
     return attributes;
 }
 
-// Every candidate under this prefix reports as taken; the last one asked about is kept.
+// Every candidate under this prefix reports as taken, but those under the free prefix; the last
+// one asked about is kept.
 std::wstring TakenPrefix;
+std::wstring FreePrefix;
 std::wstring LastProbed;
 DWORD WINAPI AttributesAllTaken(LPCWSTR name) {
-    if (!TakenPrefix.empty() && std::wcsncmp(name, TakenPrefix.c_str(), TakenPrefix.size()) == 0) {
+    bool free =
+        !FreePrefix.empty() && std::wcsncmp(name, FreePrefix.c_str(), FreePrefix.size()) == 0;
+    if (!TakenPrefix.empty() && !free &&
+        std::wcsncmp(name, TakenPrefix.c_str(), TakenPrefix.size()) == 0) {
         LastProbed = name;
         return FILE_ATTRIBUTE_NORMAL;
     }
@@ -177,23 +184,44 @@ DWORD WINAPI AttributesAllTaken(LPCWSTR name) {
 
 TEST_F(CryptFileDecryptor, NoFittingNameReturnsThreeAndCreatesNothing) {
     std::wstring folder = MakeScratchFolder(L"full");
-    // A base name of 253 characters takes "(0)" to "(9999)" in the 260-character buffer, not
-    // "(10000)"; a short one runs the counter up to the largest text its suffix buffer holds.
+    // The unfinished file's row comes first: a base name of 253 characters takes only ".part" in
+    // the 260-character buffer, a short one runs its counter up to the largest text its suffix
+    // buffer holds. With the unfinished names free, the final names' row of the long base ends
+    // at "(9999)", not "(10000)", and the file written is removed again.
     std::wstring bases[] = {folder + std::wstring(253 - folder.size(), L'n'), folder + L"s"};
-    const wchar_t* lastSuffix[] = {L"(9999)", L"(9999999)"};
+    const wchar_t* lastUnfinished[] = {L".part", L".part(9999999)"};
     RealGetFileAttributes = reinterpret_cast<decltype(&GetFileAttributesW)>(ReplaceImport(
         "kernel32.dll", "GetFileAttributesW", reinterpret_cast<void*>(&AttributesAllTaken)));
     ASSERT_NE(RealGetFileAttributes, nullptr);
+    wchar_t output[DecryptNameCapacity];
+    uint32_t error = 0;
     for (int i = 0; i < 2; ++i) {
         std::wstring input = bases[i] + L".crypt";
         ASSERT_TRUE(WriteWholeFile(input, "12345678", 8));
         std::wstring before = ListFolder(folder);
         TakenPrefix = bases[i];
-        DecryptResult result = DecryptCryptFile(input.c_str());
+        DecryptResult result = DecryptCryptFileTo(input.c_str(), nullptr, output, &error);
         TakenPrefix.clear();
         EXPECT_EQ(result, DecryptCreateFailed);
-        EXPECT_EQ(LastProbed, bases[i] + lastSuffix[i]);
+        EXPECT_EQ(error, static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
+        EXPECT_EQ(LastProbed, bases[i] + lastUnfinished[i]);
         EXPECT_EQ(ListFolder(folder), before);
+        if (i == 0) {
+            TakenPrefix = bases[i];
+            FreePrefix = bases[i] + L".part";
+            StartRecordingRemovals();
+            result = DecryptCryptFileTo(input.c_str(), nullptr, output, &error);
+            std::vector<RemovedFile> removed = StopRecordingRemovals();
+            TakenPrefix.clear();
+            FreePrefix.clear();
+            EXPECT_EQ(result, DecryptCreateFailed);
+            EXPECT_EQ(error, static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
+            EXPECT_EQ(LastProbed, bases[i] + L"(9999)");
+            ASSERT_EQ(removed.size(), 1u);
+            EXPECT_EQ(removed[0].path, bases[i] + L".part");
+            EXPECT_EQ(removed[0].contents.size(), 8u);
+            EXPECT_EQ(ListFolder(folder), before);
+        }
         EXPECT_TRUE(DeleteFileW(input.c_str())); // the input was closed again
     }
     ReplaceImport("kernel32.dll", "GetFileAttributesW",
@@ -249,7 +277,7 @@ TEST_F(CryptFileDecryptor, SizeIsSixtyFourBitsAndAFailedQueryReturnsFour) {
     EXPECT_EQ(failed, DecryptReadFailed);
     EXPECT_EQ(beyond, DecryptReadFailed);
     EXPECT_EQ(RunState.UnlockedCount, 0);
-    EXPECT_EQ(ListFolder(folder), L"s|s(0)|s.crypt"); // the outputs stay, empty
+    EXPECT_EQ(ListFolder(folder), L"s.crypt"); // nothing is left of either
 }
 
 int WritesBeforeFailure;
@@ -263,7 +291,7 @@ BOOL WINAPI WriteThenFail(HANDLE file, LPCVOID data, DWORD size, LPDWORD written
     return RealWriteFile(file, data, size, written, overlapped);
 }
 
-TEST_F(CryptFileDecryptor, FailedWriteReturnsFiveAndKeepsTheWrittenPart) {
+TEST_F(CryptFileDecryptor, FailedWriteReturnsFiveWithItsReasonAndRemovesTheWrittenPart) {
     std::wstring folder = MakeScratchFolder(L"write");
     uint32_t index = FixtureOfSize(CryptFixtureKeyIndex, 16384);
     std::wstring input = PlaceFixture(folder, L"w.crypt", index);
@@ -271,15 +299,22 @@ TEST_F(CryptFileDecryptor, FailedWriteReturnsFiveAndKeepsTheWrittenPart) {
     RealWriteFile = reinterpret_cast<decltype(&WriteFile)>(
         ReplaceImport("kernel32.dll", "WriteFile", reinterpret_cast<void*>(&WriteThenFail)));
     ASSERT_NE(RealWriteFile, nullptr);
-    DecryptResult result = DecryptCryptFile(input.c_str());
+    wchar_t output[DecryptNameCapacity];
+    uint32_t error = 0;
+    StartRecordingRemovals();
+    DecryptResult result = DecryptCryptFileTo(input.c_str(), nullptr, output, &error);
+    std::vector<RemovedFile> removed = StopRecordingRemovals();
     ReplaceImport("kernel32.dll", "WriteFile", reinterpret_cast<void*>(RealWriteFile));
     EXPECT_EQ(result, DecryptWriteFailed);
-    std::string output;
-    ASSERT_TRUE(ReadWholeFile(folder + L"w", &output));
-    EXPECT_EQ(output.size(), 8192u);
-    EXPECT_TRUE(output ==
+    EXPECT_EQ(error, static_cast<uint32_t>(ERROR_DISK_FULL));
+    EXPECT_EQ(output[0], L'\0');
+    ASSERT_EQ(removed.size(), 1u);
+    EXPECT_EQ(removed[0].path, folder + L"w.part");
+    EXPECT_EQ(removed[0].contents.size(), 8192u);
+    EXPECT_TRUE(removed[0].contents ==
                 std::string(reinterpret_cast<const char*>(CryptFixtures[index].plain), 8192))
-        << Hex(output);
+        << Hex(removed[0].contents);
+    EXPECT_EQ(ListFolder(folder), L"w.crypt");
     EXPECT_EQ(RunState.UnlockedCount, 0);
 }
 
@@ -294,7 +329,7 @@ BOOL WINAPI ReadThenFail(HANDLE file, LPVOID data, DWORD size, LPDWORD got,
     return RealReadFile(file, data, size, got, overlapped);
 }
 
-TEST_F(CryptFileDecryptor, FailedReadReturnsFourAndKeepsTheWrittenPart) {
+TEST_F(CryptFileDecryptor, FailedReadReturnsFourWithItsReasonAndRemovesTheWrittenPart) {
     std::wstring folder = MakeScratchFolder(L"read");
     uint32_t index = FixtureOfSize(256, 16384);
     std::wstring input = PlaceFixture(folder, L"r.crypt", index);
@@ -303,16 +338,94 @@ TEST_F(CryptFileDecryptor, FailedReadReturnsFourAndKeepsTheWrittenPart) {
     RealReadFile = reinterpret_cast<decltype(&ReadFile)>(
         ReplaceImport("kernel32.dll", "ReadFile", reinterpret_cast<void*>(&ReadThenFail)));
     ASSERT_NE(RealReadFile, nullptr);
-    DecryptResult result = DecryptCryptFile(input.c_str());
+    wchar_t output[DecryptNameCapacity];
+    uint32_t error = 0;
+    StartRecordingRemovals();
+    DecryptResult result = DecryptCryptFileTo(input.c_str(), nullptr, output, &error);
+    std::vector<RemovedFile> removed = StopRecordingRemovals();
     ReplaceImport("kernel32.dll", "ReadFile", reinterpret_cast<void*>(RealReadFile));
     EXPECT_EQ(result, DecryptReadFailed);
-    std::string output;
-    ASSERT_TRUE(ReadWholeFile(folder + L"r", &output));
-    EXPECT_EQ(output.size(), 8192u);
-    EXPECT_TRUE(output ==
+    EXPECT_EQ(error, static_cast<uint32_t>(ERROR_CRC));
+    ASSERT_EQ(removed.size(), 1u);
+    EXPECT_EQ(removed[0].path, folder + L"r.part");
+    EXPECT_EQ(removed[0].contents.size(), 8192u);
+    EXPECT_TRUE(removed[0].contents ==
                 std::string(reinterpret_cast<const char*>(CryptFixtures[index].plain), 8192))
-        << Hex(output);
+        << Hex(removed[0].contents);
+    EXPECT_EQ(ListFolder(folder), L"r.crypt");
     EXPECT_EQ(RunState.UnlockedCount, 0);
+}
+
+struct Move {
+    std::wstring first;
+    std::wstring second;
+    uint64_t sizeBefore; // of the file moved, as it was just before the move
+};
+std::vector<Move> Moves;
+decltype(&MoveFileW) RealMoveFile;
+BOOL WINAPI RecordMove(LPCWSTR from, LPCWSTR to) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExW(from, GetFileExInfoStandard, &data);
+    Moves.push_back(
+        {from, to, (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
+    return RealMoveFile(from, to);
+}
+
+// A create that fails gives the system's reason for that create, whatever the name's state after.
+decltype(&CreateFileW) RealCreateFile;
+HANDLE WINAPI RefuseNewFiles(LPCWSTR name, DWORD access, DWORD share,
+                             LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                             HANDLE templateFile) {
+    if (disposition == CREATE_NEW) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return RealCreateFile(name, access, share, security, disposition, flags, templateFile);
+}
+
+TEST_F(CryptFileDecryptor, FailedCreateGivesItsOwnReason) {
+    std::wstring folder = MakeScratchFolder(L"denied");
+    std::wstring input =
+        PlaceFixture(folder, L"d.txt.crypt", FixtureOfSize(CryptFixtureKeyIndex, 8));
+    RealCreateFile = reinterpret_cast<decltype(&CreateFileW)>(
+        ReplaceImport("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&RefuseNewFiles)));
+    ASSERT_NE(RealCreateFile, nullptr);
+    wchar_t output[DecryptNameCapacity];
+    uint32_t error = 0;
+    DecryptResult result = DecryptCryptFileTo(input.c_str(), nullptr, output, &error);
+    ReplaceImport("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(RealCreateFile));
+    EXPECT_EQ(result, DecryptCreateFailed);
+    EXPECT_EQ(error, static_cast<uint32_t>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ListFolder(folder), L"d.txt.crypt");
+}
+
+// The unfinished file takes a name of its own that nothing else holds; it never shows under the
+// final name, and an existing ".part" file is left as it is.
+TEST_F(CryptFileDecryptor, TheUnfinishedFileHasANameOfItsOwn) {
+    std::wstring folder = MakeScratchFolder(L"part");
+    std::wstring input =
+        PlaceFixture(folder, L"p.doc.crypt", FixtureOfSize(CryptFixtureKeyIndex, 16384));
+    ASSERT_TRUE(WriteWholeFile(folder + L"p.doc.part", "mine", 4));
+    StartRecordingRemovals();
+    RealMoveFile = reinterpret_cast<decltype(&MoveFileW)>(
+        ReplaceImport("kernel32.dll", "MoveFileW", reinterpret_cast<void*>(&RecordMove)));
+    ASSERT_NE(RealMoveFile, nullptr);
+    wchar_t output[DecryptNameCapacity];
+    uint32_t error = 0;
+    DecryptResult result = DecryptCryptFileTo(input.c_str(), nullptr, output, &error);
+    ReplaceImport("kernel32.dll", "MoveFileW", reinterpret_cast<void*>(RealMoveFile));
+    std::vector<RemovedFile> removed = StopRecordingRemovals();
+    EXPECT_EQ(result, DecryptOk);
+    EXPECT_EQ(std::wstring(output), folder + L"p.doc");
+    EXPECT_TRUE(removed.empty());
+    ASSERT_EQ(Moves.size(), 1u);
+    EXPECT_EQ(Moves[0].first, folder + L"p.doc.part(0)");
+    EXPECT_EQ(Moves[0].second, folder + L"p.doc");
+    EXPECT_EQ(Moves[0].sizeBefore, 16384u); // whole before it took the final name
+    std::string mine;
+    ASSERT_TRUE(ReadWholeFile(folder + L"p.doc.part", &mine));
+    EXPECT_EQ(mine, "mine");
+    EXPECT_EQ(ListFolder(folder), L"p.doc|p.doc.crypt|p.doc.part");
 }
 
 } // namespace

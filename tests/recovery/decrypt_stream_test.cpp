@@ -1,10 +1,12 @@
 // Files of several megabytes through the decryptor's overlapped reading, decrypting and writing:
-// the chunks that grow from 8 KiB to 2 MiB must form one CBC chain in file order, and a failed
-// read or write part way must leave exactly the chunks before it on disk.
+// the chunks that grow from 8 KiB to 2 MiB must form one CBC chain in file order; a failed read or
+// write part way must have written exactly the chunks before it, and then remove them; a stop
+// asked for part way ends the file at the next chunk.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "crypto/blowfish.h"
 #include "crypto/des.h"
@@ -14,6 +16,7 @@
 #include "tests/recovery/cipher_state_reset.h"
 #include "tests/recovery/crypt_fixtures.h"
 #include "tests/recovery/hex_text.h"
+#include "tests/recovery/removed_files.h"
 #include "tests/support/import_hook.h"
 #include "tests/recovery/scratch_files.h"
 #include "common/run_state.h"
@@ -132,35 +135,95 @@ BOOL WINAPI WriteThenFail(HANDLE file, LPCVOID data, DWORD size, LPDWORD written
 
 // The sixth read or the seventh write fails: chunks of 8, 16, 32, 64 and 128 KiB are read
 // before the one, those and one of 256 KiB written before the other.
-TEST_F(CryptFileDecryptorLarge, AFailurePartWayKeepsTheChunksBeforeIt) {
+TEST_F(CryptFileDecryptorLarge, AFailurePartWayWritesTheChunksBeforeItThenRemovesThem) {
     std::wstring folder = MakeScratchFolder(L"largefail");
     std::wstring input = folder + L"big.crypt";
     ASSERT_TRUE(WriteWholeFile(input, cipher.data(), cipher.size()));
     std::string expected = DecryptInMemory(CryptFixtureKeyIndex);
     RunState.KeySelector = CryptFixtureKeyIndex;
+    wchar_t output[DecryptNameCapacity];
+    uint32_t readError = 0, writeError = 0;
 
+    StartRecordingRemovals();
     CallsBeforeFailure = 5;
     RealReadFile = reinterpret_cast<decltype(&ReadFile)>(
         ReplaceImport("kernel32.dll", "ReadFile", reinterpret_cast<void*>(&ReadThenFail)));
     ASSERT_NE(RealReadFile, nullptr);
-    DecryptResult readResult = DecryptCryptFile(input.c_str());
+    DecryptResult readResult = DecryptCryptFileTo(input.c_str(), nullptr, output, &readError);
     ReplaceImport("kernel32.dll", "ReadFile", reinterpret_cast<void*>(RealReadFile));
 
     CallsBeforeFailure = 6;
     RealWriteFile = reinterpret_cast<decltype(&WriteFile)>(
         ReplaceImport("kernel32.dll", "WriteFile", reinterpret_cast<void*>(&WriteThenFail)));
     ASSERT_NE(RealWriteFile, nullptr);
-    DecryptResult writeResult = DecryptCryptFile(input.c_str());
+    DecryptResult writeResult = DecryptCryptFileTo(input.c_str(), nullptr, output, &writeError);
     ReplaceImport("kernel32.dll", "WriteFile", reinterpret_cast<void*>(RealWriteFile));
+    std::vector<RemovedFile> removed = StopRecordingRemovals();
 
     EXPECT_EQ(readResult, DecryptReadFailed);
+    EXPECT_EQ(readError, static_cast<uint32_t>(ERROR_CRC));
     EXPECT_EQ(writeResult, DecryptWriteFailed);
-    std::string afterRead, afterWrite;
-    ASSERT_TRUE(ReadWholeFile(folder + L"big", &afterRead));
-    ASSERT_TRUE(ReadWholeFile(folder + L"big(0)", &afterWrite));
-    EXPECT_EQ(FirstDifference(afterRead, expected.substr(0, 248 * 1024)), "");
-    EXPECT_EQ(FirstDifference(afterWrite, expected.substr(0, 504 * 1024)), "");
+    EXPECT_EQ(writeError, static_cast<uint32_t>(ERROR_DISK_FULL));
+    EXPECT_EQ(output[0], L'\0');
+    ASSERT_EQ(removed.size(), 2u);
+    EXPECT_EQ(removed[0].path, folder + L"big.part");
+    EXPECT_EQ(removed[1].path, folder + L"big.part");
+    EXPECT_EQ(FirstDifference(removed[0].contents, expected.substr(0, 248 * 1024)), "");
+    EXPECT_EQ(FirstDifference(removed[1].contents, expected.substr(0, 504 * 1024)), "");
+    EXPECT_EQ(ListFolder(folder), L"big.crypt");
     EXPECT_EQ(RunState.UnlockedCount, 0);
+}
+
+// Progress is told after each chunk; a stop asked for after the third ends the file there.
+struct WatchRecord {
+    std::vector<uint64_t> done;
+    uint64_t all;
+    int stopAfter; // chunks; -1: never
+};
+WatchRecord Watched;
+
+void RecordProgress(uint64_t done, uint64_t all) {
+    Watched.done.push_back(done);
+    Watched.all = all;
+}
+
+int StopAfterSomeChunks() {
+    return Watched.stopAfter >= 0 && static_cast<int>(Watched.done.size()) >= Watched.stopAfter;
+}
+
+TEST_F(CryptFileDecryptorLarge, ProgressByChunkAndAStopPartWayLeavesNothing) {
+    std::wstring folder = MakeScratchFolder(L"largestop");
+    std::wstring input = folder + L"big.crypt";
+    ASSERT_TRUE(WriteWholeFile(input, cipher.data(), cipher.size()));
+    std::string expected = DecryptInMemory(KeySelectorPassword);
+    RunState.KeySelector = KeySelectorPassword;
+    const DecryptWatch watch = {RecordProgress, StopAfterSomeChunks};
+    wchar_t output[DecryptNameCapacity];
+    uint32_t error = 0;
+
+    Watched = WatchRecord{{}, 0, -1};
+    ASSERT_EQ(DecryptCryptFileTo(input.c_str(), &watch, output, &error), DecryptOk);
+    EXPECT_EQ(std::wstring(output), folder + L"big");
+    // 8 KiB doubling to 2 MiB, one more of 2 MiB, then the last 8 KiB and 5 bytes.
+    const std::vector<uint64_t> chunks = {8192,    24576,   57344,   122880,  253952, 516096,
+                                          1040384, 2088960, 4186112, 6283264, 6291461};
+    EXPECT_EQ(Watched.done, chunks);
+    EXPECT_EQ(Watched.all, static_cast<uint64_t>(LargeSize));
+    std::string whole;
+    ASSERT_TRUE(ReadWholeFile(folder + L"big", &whole));
+    EXPECT_EQ(FirstDifference(whole, expected), "");
+
+    Watched = WatchRecord{{}, 0, 3};
+    StartRecordingRemovals();
+    EXPECT_EQ(DecryptCryptFileTo(input.c_str(), &watch, output, &error), DecryptStopped);
+    std::vector<RemovedFile> removed = StopRecordingRemovals();
+    EXPECT_EQ(Watched.done.size(), 3u);
+    EXPECT_EQ(output[0], L'\0');
+    ASSERT_EQ(removed.size(), 1u);
+    EXPECT_EQ(removed[0].path, folder + L"big.part");
+    EXPECT_LE(removed[0].contents.size(), 57344u);
+    EXPECT_EQ(ListFolder(folder), L"big|big.crypt");
+    EXPECT_EQ(RunState.UnlockedCount, 1);
 }
 
 } // namespace
