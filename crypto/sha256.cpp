@@ -1,5 +1,6 @@
 // SHA-256 (FIPS 180-2) over a caller-owned context.
 #include "crypto/sha256.h"
+#include "crypto/wipe.h"
 #include <cstring>
 
 const uint8_t Sha256PadBlock[64] = {0x80};
@@ -130,6 +131,8 @@ void Sha256Transform(Sha256Context* context, const uint8_t block[64]) {
     context->state[5] += f;
     context->state[6] += g;
     context->state[7] += h;
+    // The schedule begins with the message itself, which may be a password.
+    WipeBytes(w, sizeof w);
 }
 
 // Whole blocks are compressed straight from the caller's data; only the partial blocks at
@@ -165,8 +168,5 @@ void Sha256Final(Sha256Context* context, uint8_t digest[32]) {
     Sha256Update(context, lengthField, 8);
     for (int i = 0; i < 8; i++)
         StoreBigEndian(digest + 4 * i, context->state[i]);
-    // volatile keeps the compiler from dropping the wipe of a context that is not read again.
-    volatile uint8_t* bytes = reinterpret_cast<volatile uint8_t*>(context);
-    for (size_t i = 0; i < sizeof *context; i++)
-        bytes[i] = 0;
+    WipeBytes(context, sizeof *context);
 }

@@ -5,6 +5,7 @@
 
 #include "crypto/base64.h"
 #include "crypto/sha256.h"
+#include "crypto/wipe.h"
 #include "recovery/key_select.h"
 
 constexpr uint32_t PasswordCapacity = 32; // 31 password bytes and the terminator
@@ -21,6 +22,7 @@ int32_t DerivePasswordKey(const char* password) {
     uint32_t length = 0;
     for (;;) {
         if (length == PasswordCapacity) {
+            WipeBytes(copy, sizeof copy);
             return 0; // too long: the state keeps whatever key it had
         }
         char c = password[length];
@@ -48,7 +50,10 @@ int32_t DerivePasswordKey(const char* password) {
     Sha256Final(&context, digest);
 
     BlowfishSetKey(&ProcessBlowfish, digest, sizeof digest, nullptr);
-    std::memset(copy, 0, sizeof copy);
-    std::memset(digest, 0, sizeof digest);
+    // Every form the password took; the hash wipes its own context and schedule.
+    WipeBytes(copy, sizeof copy);
+    WipeBytes(text, sizeof text);
+    WipeBytes(swapped, sizeof swapped);
+    WipeBytes(digest, sizeof digest);
     return 1;
 }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "crypto/wipe.h"
 #include "recovery/file_utilities.h"
 #include "recovery/password_key.h"
 
@@ -32,6 +33,6 @@ PasswordVerdict KeyFromPasswordText(const wchar_t* text, int32_t length, int32_t
         *byteCount = size;
         verdict = DerivePasswordKey(bytes) == 1 ? PasswordKeyed : PasswordTooLong;
     }
-    SecureZeroMemory(bytes, sizeof bytes);
+    WipeBytes(bytes, sizeof bytes);
     return verdict;
 }
