@@ -28,6 +28,7 @@ DWORD WINAPI UnlockWorker(LPVOID) {
     // Cleared at the start and set by the dialog's Exit; the walk does not read it, because
     // leaving the dialog ends the process, and with it the walk, at once.
     RunState.StopFlag = 0;
+    ForgetLinkTargets();
     RedirectionState redirection;
     BeginRealPaths(&redirection);
     DWORD mask = GetLogicalDrives();

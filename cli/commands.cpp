@@ -7,26 +7,32 @@
 const wchar_t OptionJson[] = L"--json";
 const wchar_t OptionQuiet[] = L"--quiet";
 const wchar_t OptionJournal[] = L"--journal";
+const wchar_t OptionKeepBoth[] = L"--keep-both";
+const wchar_t OptionFollowLinks[] = L"--follow-links";
 
 namespace {
 
 const wchar_t VersionText[] = L"" RESCINDO_VERSION_TEXT;
 
-const OptionSpec ScanOptions[] = {{OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
-const OptionSpec RestoreOptions[] = {
-    {OptionJournal, 1}, {OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
+const OptionSpec ScanOptions[] = {
+    {OptionKeepBoth, 0}, {OptionFollowLinks, 0}, {OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
+const OptionSpec RestoreOptions[] = {{OptionJournal, 1},     {OptionKeepBoth, 0},
+                                     {OptionFollowLinks, 0}, {OptionJson, 0},
+                                     {OptionQuiet, 0},       {nullptr, 0}};
 const OptionSpec UndoOptions[] = {{OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
 const OptionSpec DecryptOptions[] = {
-    {OptionKey, 1},          {OptionAuto, 0}, {OptionPair, 2},  {OptionPassword, 0},
-    {OptionPasswordFile, 1}, {OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
+    {OptionKey, 1},      {OptionAuto, 0},         {OptionPair, 2},
+    {OptionPassword, 0}, {OptionPasswordFile, 1}, {OptionFollowLinks, 0},
+    {OptionJson, 0},     {OptionQuiet, 0},        {nullptr, 0}};
 
 const wchar_t ProgramTitle[] = L"restores names damaged by the Vorpalix trojan";
 
 // Each line fits 79 columns.
 const wchar_t CommonHelp[] =
-    L"  PATH       folders or drives: D:  D:\\  C:\\Users\\Ann  ..\\x  \\\\server\\share\n"
-    L"             none: every drive the dialog program searches\n"
+    L"  PATH       folders or drives: D:\\  C:\\Users  ..\\x  \\\\server\\share; none: all\n"
     L"  --journal  FILE: a new file (never overwritten) recording each rename\n"
+    L"  --keep-both     a restored name taken: the first free \"photo (2).jpg\" instead\n"
+    L"  --follow-links  enter links that lead outside the PATHs given\n"
     L"  --json     one JSON object per line: one per entry, then a summary\n"
     L"  --quiet    print only what was left alone, and the summary\n";
 
@@ -37,7 +43,7 @@ const wchar_t DecryptDetails[] =
     L"Usage:\n"
     L"  rescindo-cli decrypt [--auto | --key N | --pair ORIGINAL ENCRYPTED]\n"
     L"                       [--password | --password-file FILE]\n"
-    L"                       [--json] [--quiet] PATH...\n"
+    L"                       [--follow-links] [--json] [--quiet] PATH...\n"
     L"\n"
     L"  PATH       .crypt files, and folders searched through for them\n"
     L"  --auto     each file's key from the type its name had before .crypt (PDF\n"
@@ -49,6 +55,7 @@ const wchar_t DecryptDetails[] =
     L"  --password-file  FILE: its first line (UTF-8, UTF-16 or ANSI text)\n"
     L"             A password alone keys every file; with --auto or --pair its key\n"
     L"             is one more candidate\n"
+    L"  --follow-links  enter links that lead outside the PATHs given\n"
     L"  --json     one JSON object per line: one per file, then a summary\n"
     L"  --quiet    print only the files not decrypted, and the summary\n"
     L"\n"
@@ -58,15 +65,15 @@ const wchar_t DecryptDetails[] =
 } // namespace
 
 const CommandSpec Commands[] = {
-    {L"scan", ScanOptions, 0, -1, L"PATH", RunScan, L"scan    [--json] [--quiet] [PATH...]",
+    {L"scan", ScanOptions, 0, -1, L"PATH", RunScan, L"scan    [OPTION...] [PATH...]",
      L"  scan       list damaged names and what restore would do; renames nothing\n", nullptr},
     {L"restore", RestoreOptions, 0, -1, L"PATH", RunRestore,
-     L"restore [--journal FILE] [--json] [--quiet] [PATH...]",
+     L"restore [--journal FILE] [OPTION...] [PATH...]",
      L"  restore    give damaged files and folders their names back\n", nullptr},
     {L"undo", UndoOptions, 1, 1, L"JOURNAL", RunUndo, L"undo    JOURNAL [--json] [--quiet]",
      L"  undo       rename back what a restore recorded in JOURNAL, newest first\n", nullptr},
     {L"decrypt", DecryptOptions, 1, -1, L"PATH", RunDecrypt,
-     L"decrypt [KEY OPTION] [--json] [--quiet] PATH...",
+     L"decrypt [KEY OPTION] [OPTION...] PATH...",
      L"  decrypt    decrypt .crypt files; key options: rescindo-cli decrypt --help\n",
      DecryptDetails},
 };
@@ -122,7 +129,7 @@ void PrintHelp(const CommandSpec* command) {
         return;
     }
     std::wstring text = std::wstring(L"rescindo-cli ") + VersionText + L": " + ProgramTitle +
-                        L"\n\n" + UsageLines() + L"\n";
+                        L"\n" + UsageLines() + L"\n";
     for (const CommandSpec& command : Commands) {
         text += command.help;
     }

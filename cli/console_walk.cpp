@@ -7,6 +7,7 @@
 #include "cli/entry_report.h"
 #include "cli/path_text.h"
 #include "unlock/name_rule.h"
+#include "unlock/path_forms.h"
 #include "unlock/walk_limits.h"
 
 WalkTallyRecord WalkTally = {};
@@ -16,13 +17,33 @@ namespace {
 // A few times a second: often enough to see it move, rarely enough to cost nothing.
 const DWORD ProgressIntervalMs = 250;
 
+// How long a console close, log-off or shutdown waits for the command to close its journal: the
+// system grants five seconds before it ends the process.
+const DWORD CloseGraceMs = 4500;
+
 struct WalkRecord {
     volatile LONG stopRequested; // set by the Ctrl+C handler's thread too
+    HANDLE finished;             // set once the command has closed what it wrote
     DWORD startedAt;
     DWORD progressShownAt;
     wchar_t currentFolder[WalkPathCapacity];
 };
 WalkRecord Walk = {};
+
+struct LinkRuleRecord {
+    const std::vector<std::wstring>* scopes; // null: links are not kept to any scope
+    int followLinks;
+};
+LinkRuleRecord LinkRule = {nullptr, 0};
+
+bool LiesWithinAScope(const wchar_t* target) {
+    for (const std::wstring& scope : *LinkRule.scopes) {
+        if (target[0] != L'\0' && LiesWithin(target, scope.c_str())) {
+            return true;
+        }
+    }
+    return false;
+}
 
 void ShowProgress() {
     if (!ProgressLineIsDue()) {
@@ -35,13 +56,37 @@ void ShowProgress() {
                      L" files/s  " + Displayed(Walk.currentFolder));
 }
 
+// A log-off reaches a process in session 0 (a service, a task run by the system) for every user
+// who logs off, and that process goes on: only one in the user's own session is about to end.
+bool EndsWithTheLogOff() {
+    DWORD session = 0;
+    return ProcessIdToSessionId(GetCurrentProcessId(), &session) && session != 0;
+}
+
 BOOL WINAPI StopOnCtrlC(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+        // The first press ends the walk cleanly; a second one, while it has not yet ended, ends
+        // the program as the console would.
+        return InterlockedExchange(&Walk.stopRequested, 1) == 0 ? TRUE : FALSE;
+    case CTRL_LOGOFF_EVENT:
+        if (!EndsWithTheLogOff()) {
+            return TRUE;
+        }
+        [[fallthrough]];
+    case CTRL_CLOSE_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        // The process ends when this returns: the walk stops after the rename in progress, and
+        // the command closes its journal meanwhile.
+        InterlockedExchange(&Walk.stopRequested, 1);
+        if (Walk.finished != nullptr) {
+            WaitForSingleObject(Walk.finished, CloseGraceMs);
+        }
+        return TRUE;
+    default:
         return FALSE;
     }
-    // The first press ends the walk cleanly; a second one, while it has not yet ended, ends the
-    // program as the console would.
-    return InterlockedExchange(&Walk.stopRequested, 1) == 0 ? TRUE : FALSE;
 }
 
 } // namespace
@@ -87,7 +132,38 @@ int WalkStopRequested() {
     return Walk.stopRequested != 0;
 }
 
+void LimitLinksTo(const std::vector<std::wstring>* scopes, int followLinks) {
+    LinkRule = LinkRuleRecord{scopes, followLinks};
+}
+
+int ConsiderLink(const wchar_t* linkPath, const wchar_t* targetPath, LinkVerdict verdict) {
+    EntryOutcome reported;
+    switch (verdict) {
+    case LinkEnter:
+        if (LinkRule.scopes == nullptr || LinkRule.followLinks || LiesWithinAScope(targetPath)) {
+            return 1;
+        }
+        reported = EntryLinkOutside;
+        break;
+    case LinkLeadsBack:
+    case LinkWalkedAlready:
+        return 0; // its target is searched all the same
+    case LinkTargetUnknown:
+        reported = EntryLinkUnknown;
+        break;
+    case LinkRecordFull:
+    default:
+        reported = EntryLinkTooMany;
+        WalkTally.foldersNotSearched += 1;
+        break;
+    }
+    WalkTally.linksNotFollowed += 1;
+    ReportEntry(reported, linkPath, targetPath, 0);
+    return 0;
+}
+
 void WalkScopes(const std::vector<std::wstring>& scopes, const WalkReport* report) {
+    ForgetLinkTargets();
     Walk.startedAt = GetTickCount();
     Walk.progressShownAt = Walk.startedAt - ProgressIntervalMs;
     for (const std::wstring& scope : scopes) {
@@ -105,5 +181,14 @@ void StopWalk() {
 }
 
 void StopWalkOnCtrlC() {
+    if (Walk.finished == nullptr) {
+        Walk.finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    }
     SetConsoleCtrlHandler(StopOnCtrlC, TRUE);
+}
+
+void MarkCommandFinished() {
+    if (Walk.finished != nullptr) {
+        SetEvent(Walk.finished);
+    }
 }

@@ -14,7 +14,9 @@ struct WalkTallyRecord {
     int64_t damaged;            // entries whose names carry the suffix
     int64_t restored;           // restored, or for scan: would be
     int64_t left;               // damaged entries left as they are, or for scan: would be
-    int64_t foldersNotSearched; // subdirectories whose paths are too long to walk
+    int64_t foldersNotSearched; // subdirectories not walked: their paths are too long, or a link
+                                // to them was met after the most targets one run enters
+    int64_t linksNotFollowed;   // links reported and not entered
     int32_t stopped;            // the walk ended early: Ctrl+C, or a journal line not written
 };
 extern WalkTallyRecord WalkTally;
@@ -26,9 +28,17 @@ void CountFolder(const wchar_t* directory);
 void CountFile(uint32_t sizeHigh, uint32_t sizeLow);
 void ReportTooLong(const wchar_t* directory, const wchar_t* name, int isMatch);
 int WalkStopRequested();
+// The walk's verdict on a link, and the console's rule: every link the walk may enter is entered
+// when the command walks every drive (as the dialog does); with PATHs, a link whose target lies
+// outside every one of them is not entered, and is reported, unless followLinks. A link whose
+// target cannot be opened, or one past the most targets a run enters, is reported as well.
+int ConsiderLink(const wchar_t* linkPath, const wchar_t* targetPath, LinkVerdict verdict);
+// The scopes ConsiderLink keeps links to (null: no limit), and --follow-links.
+void LimitLinksTo(const std::vector<std::wstring>* scopes, int followLinks);
 
 // Walks every scope in order with the suffix pattern, reporting to report, until the end or a
-// stop; then clears the progress line and notes in WalkTally whether it was stopped.
+// stop; then clears the progress line and notes in WalkTally whether it was stopped. The link
+// targets entered count for the whole walk of all scopes.
 void WalkScopes(const std::vector<std::wstring>& scopes, const WalkReport* report);
 
 // 1 when the progress line is shown and a few moments have passed since it last changed: then
@@ -37,5 +47,9 @@ int ProgressLineIsDue();
 
 // Ends the walk before the next entry; the rename in progress, if any, is finished first.
 void StopWalk();
-// Ctrl+C and Ctrl+Break stop the walk (the second press ends the program at once).
+// Ctrl+C and Ctrl+Break stop the walk (the second press ends the program at once); closing the
+// console, logging off and shutting down stop it too, and wait a few seconds for
+// MarkCommandFinished before the system ends the process.
 void StopWalkOnCtrlC();
+// The command has closed what it wrote (the journal): a close may end the process now.
+void MarkCommandFinished();

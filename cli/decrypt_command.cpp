@@ -28,6 +28,7 @@ struct CryptInput {
 
 // The run's files, gathered before any is decrypted, each once.
 struct GatherRecord {
+    std::vector<std::wstring> folders; // the folders given: links are kept to them
     std::vector<CryptInput> inputs;
     std::unordered_set<std::wstring> seen; // the CaseKey of each input's path
 };
@@ -54,8 +55,8 @@ void FolderNotSearched(const wchar_t* directory, const wchar_t* name) {
     ReportEntry(EntryFolderTooLong, std::wstring(directory) + L"\\" + name, L"", 0);
 }
 
-const DecryptReport ConsoleDecryptReport = {SearchingFolder, FoundFile, FolderNotSearched, nullptr,
-                                            WalkStopRequested};
+const DecryptReport ConsoleDecryptReport = {SearchingFolder, FoundFile,         FolderNotSearched,
+                                            nullptr,         WalkStopRequested, ConsiderLink};
 
 struct Operand {
     std::wstring path; // long form
@@ -111,6 +112,7 @@ int GatherInputs(const std::vector<Operand>& operands, std::wstring* reason) {
     if (!folders.empty() && !ResolveScopes(folders, &scopes, reason)) {
         return 0;
     }
+    Gather.folders = scopes;
     for (const Operand& operand : operands) {
         auto scope = std::find(scopes.begin(), scopes.end(), operand.path);
         if (operand.isFolder && scope == scopes.end()) {
@@ -238,6 +240,7 @@ int RunDecrypt(const CommandCall& call) {
         return planned;
     }
     StopWalkOnCtrlC();
+    LimitLinksTo(&Gather.folders, HasOption(call, OptionFollowLinks));
     if (!GatherInputs(operands, &reason)) {
         return ReportFailure(ExitBadInput, reason + L"; nothing was decrypted");
     }

@@ -25,7 +25,16 @@ const OutcomeText OutcomeTexts[] = {
     {"refused", L"refused", nullptr, 1},
     {"too_long", L"too long", L"its path is longer than the walk can handle", 1},
     {"too_long", L"not searched", L"a folder whose path is longer than the walk can handle", 1},
+    {"not_followed", L"not followed",
+     L"a link to a folder outside the PATHs given; --follow-links enters it", 1},
+    {"not_followed", L"not followed", L"a link whose target cannot be opened", 1},
+    {"not_followed", L"not followed", L"more links than one run follows", 1},
 };
+
+bool IsLink(EntryOutcome outcome) {
+    return outcome == EntryLinkOutside || outcome == EntryLinkUnknown ||
+           outcome == EntryLinkTooMany;
+}
 
 const size_t LabelWidth = 14;
 
@@ -36,32 +45,59 @@ std::wstring Plural(int64_t count, const wchar_t* one, const wchar_t* many) {
 } // namespace
 
 void ReportEntry(EntryOutcome outcome, const std::wstring& path, const std::wstring& restored,
-                 uint32_t error) {
+                 uint32_t error, const EntryDetails& details) {
     const OutcomeText& text = OutcomeTexts[outcome];
     if (OutputMode.quiet && !text.left) {
         return;
     }
     if (OutputMode.json) {
-        JsonLine line = JsonObject(outcome == EntryFolderTooLong ? "folder" : "entry");
+        JsonLine line = JsonObject(IsLink(outcome)                 ? "link"
+                                   : outcome == EntryFolderTooLong ? "folder"
+                                                                   : "entry");
         AddJson(&line, "outcome", std::string("\"") + text.json + "\"");
         AddText(&line, "path", Displayed(path));
         if (!restored.empty()) {
-            AddText(&line, "restored", Displayed(restored));
+            AddText(&line, IsLink(outcome) ? "target" : "restored", Displayed(restored));
+        }
+        if (IsLink(outcome)) {
+            AddText(&line, "reason", text.because);
         }
         if (outcome == EntryRefused) {
             AddNumber(&line, "error", error);
+        }
+        if (!IsLink(outcome) && outcome != EntryFolderTooLong) {
+            AddNumber(&line, "suffixes", details.suffixes);
+        }
+        if (details.keptBoth) {
+            AddBool(&line, "kept_both", true);
+        }
+        if (!details.leftAs.empty()) {
+            AddText(&line, "left_as", Displayed(details.leftAs));
         }
         WriteJsonLine(line);
         return;
     }
     std::wstring rest = Quoted(Displayed(path));
     if (!restored.empty()) {
-        rest += L" -> " + Quoted(NameOf(restored));
+        rest += L" -> " + Quoted(IsLink(outcome) ? Displayed(restored) : NameOf(restored));
     }
+    std::vector<std::wstring> remarks;
     if (outcome == EntryRefused) {
-        rest += L" (" + ErrorWords(error) + L")";
+        remarks.push_back(ErrorWords(error));
     } else if (text.because != nullptr) {
-        rest += std::wstring(L" (") + text.because + L")";
+        remarks.push_back(text.because);
+    }
+    if (details.keptBoth) {
+        remarks.push_back(L"its name was taken: both kept");
+    }
+    if (!details.leftAs.empty()) {
+        remarks.push_back(L"left as " + Quoted(NameOf(details.leftAs)));
+    }
+    if (details.suffixes > 1 && details.leftAs.empty()) {
+        remarks.push_back(std::to_wstring(details.suffixes) + L" suffixes");
+    }
+    for (size_t i = 0; i < remarks.size(); ++i) {
+        rest += (i == 0 ? L" (" : L"; ") + remarks[i] + (i + 1 == remarks.size() ? L")" : L"");
     }
     WriteOutcomeLine(text.label, LabelWidth, rest);
 }
@@ -82,6 +118,7 @@ void ReportWalkSummary(const WalkSummary& summary) {
         AddNumber(&line, scan ? "would_restore" : "restored", WalkTally.restored);
         AddNumber(&line, "left", WalkTally.left);
         AddNumber(&line, "folders_not_searched", WalkTally.foldersNotSearched);
+        AddNumber(&line, "links_not_followed", WalkTally.linksNotFollowed);
         AddBool(&line, "stopped", WalkTally.stopped != 0);
         if (!summary.journal.empty()) {
             AddText(&line, "journal", Displayed(summary.journal));
@@ -106,8 +143,11 @@ void ReportWalkSummary(const WalkSummary& summary) {
     if (WalkTally.foldersNotSearched > 0) {
         WriteLine(StandardOutput,
                   Plural(WalkTally.foldersNotSearched, L"folder was", L"folders were") +
-                      L" not searched: the path is longer than " +
-                      std::to_wstring(WalkPathCapacity - 1) + L" characters.");
+                      L" not searched (listed above).");
+    }
+    if (WalkTally.linksNotFollowed > 0) {
+        WriteLine(StandardOutput, Plural(WalkTally.linksNotFollowed, L"link was", L"links were") +
+                                      L" not followed (listed above).");
     }
     if (WalkTally.stopped && summary.journalFailed) {
         WriteLine(StandardOutput, L"Stopped: the journal could not be written.");

@@ -13,11 +13,22 @@ enum EntryOutcome {
     EntryRefused,       // the system refused the rename (error tells why)
     EntryTooLong,       // the path is too long for the walk to hand it over
     EntryFolderTooLong, // a folder whose path is too long to be searched
+    EntryLinkOutside,   // a link not entered: it leads outside every PATH given
+    EntryLinkUnknown,   // a link not entered: its target cannot be opened
+    EntryLinkTooMany,   // a link not entered: past the most link targets one run enters
 };
 
-// path: the entry's full long path; restored: the full long path it gets or would get, or empty.
+// What became of a damaged entry beyond its outcome.
+struct EntryDetails {
+    int suffixes;        // suffixes cut (a name damaged twice has two), or that would be
+    int keptBoth;        // the restored name was taken: it got the form of a copy instead
+    std::wstring leftAs; // cut part way: the name it was left under, or empty
+};
+
+// path: the entry's full long path; restored: the full long path it gets or would get, or empty;
+// for a link, its target's long path, or empty.
 void ReportEntry(EntryOutcome outcome, const std::wstring& path, const std::wstring& restored,
-                 uint32_t error);
+                 uint32_t error, const EntryDetails& details = EntryDetails{1, 0, L""});
 
 struct WalkSummary {
     const wchar_t* command; // "scan" or "restore"

@@ -112,7 +112,9 @@ LineCheck CheckRenameLine(const char* line, size_t length, size_t* tab) {
         return {"the old name does not carry the damage suffix"};
     }
     wchar_t restored[WalkPathCapacity];
-    if (!CutRestoredName(oldPath.c_str(), restored, WalkPathCapacity) || newPath != restored) {
+    // restore --keep-both gives a taken name the form of a copy, "photo (2).jpg".
+    if (!CutRestoredName(oldPath.c_str(), restored, WalkPathCapacity) ||
+        (newPath != restored && !IsCopyNameOf(newPath.c_str(), restored))) {
         return {"the new path is not the old path with its suffix cut off"};
     }
     return {nullptr};

@@ -52,7 +52,8 @@ struct JournalCheck {
 // both paths are full long paths of at most WalkPathCapacity - 1 characters (\\?\X:\... or
 // \\?\UNC\server\share\...) without empty, "." or ".." parts or characters names cannot hold,
 // the old name carries the damage suffix, and the new path is exactly what the name rule cuts it
-// to: the same folder, the suffix gone.
+// to (the same folder, the suffix gone), or that in the form of a copy ("photo (2).jpg", as
+// restore --keep-both gives a taken name). A name damaged twice has a line for each suffix.
 JournalCheck CheckJournal(const char* data, size_t size);
 
 // The two paths of a line that CheckJournal accepted.

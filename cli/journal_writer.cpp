@@ -47,25 +47,25 @@ int CreateJournal(const std::wstring& path, uint32_t* error) {
     return 1;
 }
 
-int AppendJournalRename(const std::wstring& oldPath, const std::wstring& newPath) {
-    if (!WriteWhole(JournalRenameLine(oldPath, newPath))) {
+int WriteJournalLine(const std::string& line) {
+    if (!WriteWhole(line)) {
         return 0;
     }
     if (Journal.unflushed == 0) {
         Journal.firstUnflushed = GetTickCount();
     }
     Journal.unflushed += 1;
-    FlushJournalWhenDue();
-    return 1;
+    return FlushJournalWhenDue();
 }
 
-void FlushJournalWhenDue() {
+int FlushJournalWhenDue() {
     if (Journal.file == INVALID_HANDLE_VALUE || Journal.unflushed == 0 ||
         GetTickCount() - Journal.firstUnflushed < FlushIntervalMs) {
-        return;
+        return 1;
     }
-    FlushFileBuffers(Journal.file);
     Journal.unflushed = 0;
+    // A journal on a share may learn only here that its writes did not reach the disk.
+    return FlushFileBuffers(Journal.file) ? 1 : 0;
 }
 
 int CloseJournal() {

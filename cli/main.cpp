@@ -1,5 +1,6 @@
 // The console program: parses its command line and runs the command it names.
 #include "cli/commands.h"
+#include "cli/console_walk.h"
 #include "cli/console_output.h"
 #include "cli/exit_codes.h"
 #include "unlock/real_paths.h"
@@ -20,6 +21,7 @@ DWORD WINAPI CommandThread(LPVOID parameter) {
     RedirectionState redirection;
     BeginRealPaths(&redirection);
     run->exitCode = run->call->command->run(*run->call);
+    MarkCommandFinished();
     EndRealPaths(&redirection);
     return 0;
 }

@@ -6,10 +6,12 @@
 #include "cli/entry_report.h"
 #include "cli/exit_codes.h"
 #include "cli/folder_changes.h"
+#include "cli/journal_format.h"
 #include "cli/journal_writer.h"
 #include "cli/path_text.h"
 #include "cli/scope.h"
 #include "report/decrypt_words.h"
+#include "unlock/name_rule.h"
 #include "unlock/restore_name.h"
 #include "unlock/walk_limits.h"
 #include <windows.h>
@@ -19,10 +21,64 @@ namespace {
 struct RestoreRecord {
     int journalling;
     int journalFailed;
+    int keepBoth;
     int64_t journalled;
 };
 RestoreRecord Restore = {};
 
+// A rename the journal does not hold could not be undone: nothing more is renamed.
+void StopForTheJournal(const std::wstring& path, const std::wstring& target) {
+    Restore.journalFailed = 1;
+    StopWalk();
+    std::wstring what = path.empty()
+                            ? std::wstring(L"")
+                            : L"; stopped after renaming \"" + Displayed(path) + L"\" to \"" +
+                                  Displayed(target) + L"\", which the journal does not hold";
+    ReportFailure(ExitJournalFailed,
+                  L"cannot write to the journal (" + ErrorWords(GetLastError()) + L")" + what);
+}
+
+// Renames one step and journals it at once: the line is made before the rename and written
+// straight after it, before anything that may block (printing to a pipe nobody reads), fail or
+// allocate, so that a rename undo cannot find never happens.
+RestoreOutcome RenameAndJournal(const wchar_t* path, const wchar_t* target, uint32_t* error) {
+    std::string line = Restore.journalling ? JournalRenameLine(path, target) : std::string();
+    RestoreOutcome outcome = RenameWithoutReplacing(path, target, error);
+    if (outcome != RestoreDone) {
+        return outcome;
+    }
+    if (Restore.journalling && !WriteJournalLine(line)) {
+        StopForTheJournal(path, target);
+    } else if (Restore.journalling) {
+        Restore.journalled += 1;
+    }
+    NoteRename(path, target);
+    return outcome;
+}
+
+// With --keep-both, a taken restored name gives way to the first free name in the form of a copy.
+RestoreOutcome RenameKeepingBoth(const wchar_t* path, const wchar_t* restored, wchar_t* target,
+                                 uint32_t* error) {
+    DWORD attributes = GetFileAttributesW(path);
+    int isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    RestoreOutcome outcome = RestoreNameTaken;
+    for (int number = 2; outcome == RestoreNameTaken && !Restore.journalFailed; ++number) {
+        if (!CopyNameOf(restored, isFolder, number, target, WalkPathCapacity)) {
+            return RestoreNameTaken;
+        }
+        outcome = RenameAndJournal(path, target, error);
+    }
+    return outcome;
+}
+
+EntryOutcome EntryOf(RestoreOutcome outcome) {
+    return outcome == RestoreLeftByRule  ? EntryLeftByRule
+           : outcome == RestoreNameTaken ? EntryNameTaken
+                                         : EntryRefused;
+}
+
+// Every suffix in turn, a name damaged twice losing both: each cut is its own rename and journal
+// line, so undo reverses them one by one.
 void RestoreMatch(const wchar_t* path) {
     // A name this run made that the listing shows again, where the platform's listing sees
     // entries added while it is read: that entry has been handled already.
@@ -30,49 +86,66 @@ void RestoreMatch(const wchar_t* path) {
         return;
     }
     WalkTally.damaged += 1;
+    wchar_t current[WalkPathCapacity];
     wchar_t restored[WalkPathCapacity];
+    wchar_t target[WalkPathCapacity];
+    lstrcpynW(current, path, WalkPathCapacity);
+    EntryDetails details = {0, 0, L""};
+    RestoreOutcome outcome = RestoreDone;
     uint32_t error = 0;
-    RestoreOutcome outcome = RestoreNameTo(path, restored, &error);
-    if (outcome != RestoreDone) {
-        WalkTally.left += 1;
-        ReportEntry(outcome == RestoreLeftByRule  ? EntryLeftByRule
-                    : outcome == RestoreNameTaken ? EntryNameTaken
-                                                  : EntryRefused,
-                    path, restored, error);
+    while (outcome == RestoreDone && !Restore.journalFailed) {
+        if (!CutRestoredName(current, restored, WalkPathCapacity)) {
+            outcome = RestoreLeftByRule;
+            break;
+        }
+        lstrcpynW(target, restored, WalkPathCapacity);
+        outcome = RenameAndJournal(current, target, &error);
+        bool last = !CarriesDamageSuffix(restored);
+        if (outcome == RestoreNameTaken && Restore.keepBoth && last) {
+            outcome = RenameKeepingBoth(current, restored, target, &error);
+            details.keptBoth = outcome == RestoreDone;
+        }
+        if (outcome != RestoreDone) {
+            break;
+        }
+        details.suffixes += 1;
+        lstrcpynW(current, target, WalkPathCapacity);
+        if (last) {
+            break;
+        }
+    }
+    if (outcome == RestoreDone) {
+        WalkTally.restored += 1;
+        ReportEntry(EntryRestored, path, current, 0, details);
         return;
     }
-    NoteRename(path, restored);
-    WalkTally.restored += 1;
-    ReportEntry(EntryRestored, path, restored, 0);
-    if (!Restore.journalling) {
-        return;
+    WalkTally.left += 1;
+    if (details.suffixes > 0) {
+        details.leftAs = current;
     }
-    if (!AppendJournalRename(path, restored)) {
-        // A rename the journal does not hold could not be undone: nothing more is renamed.
-        Restore.journalFailed = 1;
-        ReportFailure(ExitJournalFailed,
-                      L"cannot write to the journal (" + ErrorWords(GetLastError()) +
-                          L"); stopped after renaming \"" + Displayed(path) + L"\" to \"" +
-                          Displayed(restored) + L"\", which the journal does not hold");
-        StopWalk();
-        return;
-    }
-    Restore.journalled += 1;
+    ReportEntry(EntryOf(outcome), path, outcome == RestoreLeftByRule ? L"" : restored, error,
+                details);
 }
 
 // Lines written reach the disk at least once a second, also while no damaged entry comes.
+void FlushWhileWalking() {
+    if (!Restore.journalFailed && !FlushJournalWhenDue()) {
+        StopForTheJournal(L"", L"");
+    }
+}
+
 void EnteredFolder(const wchar_t* directory) {
     CountFolder(directory);
-    FlushJournalWhenDue();
+    FlushWhileWalking();
 }
 
 void MetFile(uint32_t sizeHigh, uint32_t sizeLow) {
     CountFile(sizeHigh, sizeLow);
-    FlushJournalWhenDue();
+    FlushWhileWalking();
 }
 
-const WalkReport RestoreWalkReport = {EnteredFolder, MetFile, RestoreMatch, ReportTooLong,
-                                      WalkStopRequested};
+const WalkReport RestoreWalkReport = {EnteredFolder, MetFile,           RestoreMatch,
+                                      ReportTooLong, WalkStopRequested, ConsiderLink};
 
 std::wstring JournalNotCreated(const std::wstring& journal, uint32_t error) {
     bool exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
@@ -101,9 +174,13 @@ int RunRestore(const CommandCall& call) {
         }
         Restore.journalling = 1;
     }
+    Restore.keepBoth = HasOption(call, OptionKeepBoth);
+    LimitLinksTo(call.operands.empty() ? nullptr : &summary.scopes,
+                 HasOption(call, OptionFollowLinks));
     StopWalkOnCtrlC();
     WalkScopes(summary.scopes, &RestoreWalkReport);
     int journalClosed = CloseJournal();
+    MarkCommandFinished();
     summary.journalled = Restore.journalled;
     summary.journalFailed = Restore.journalFailed;
     if (Restore.journalFailed || !journalClosed) {

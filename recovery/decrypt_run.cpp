@@ -109,8 +109,18 @@ int StopRequested() {
     return Gather.report->stopRequested != nullptr && Gather.report->stopRequested();
 }
 
-const WalkReport GatherWalkReport = {EnteredFolder, MetFile, MetCryptMatch, MetTooLong,
-                                     StopRequested};
+int MetLink(const wchar_t* linkPath, const wchar_t* targetPath, LinkVerdict verdict) {
+    if (verdict == LinkRecordFull) {
+        DecryptTotals.foldersNotSearched += 1; // a folder is left unsearched
+    }
+    if (Gather.report->metLink != nullptr) {
+        return Gather.report->metLink(linkPath, targetPath, verdict);
+    }
+    return 1;
+}
+
+const WalkReport GatherWalkReport = {EnteredFolder, MetFile,       MetCryptMatch,
+                                     MetTooLong,    StopRequested, MetLink};
 
 void CountOutcome(const CryptFileResult* result) {
     DecryptTotals.files += 1;
@@ -183,6 +193,7 @@ CryptPathKind KindOfCryptPath(const wchar_t* longPath, int32_t isFolder) {
 
 void BeginDecryptRun() {
     DecryptTotals = DecryptTotalsRecord{};
+    ForgetLinkTargets();
     RunClock = RunClockRecord{};
     QueryPerformanceFrequency(&RunClock.frequency);
 }

@@ -9,6 +9,7 @@
 #include "recovery/decrypt_file.h"
 #include "recovery/decrypt_plan.h"
 #include "recovery/key_identify.h"
+#include "unlock/walk_links.h"
 
 enum CryptOutcome : int32_t {
     CryptDecrypted = 0,     // a whole output was written
@@ -64,8 +65,12 @@ struct DecryptReport {
     void (*folderNotSearched)(const wchar_t* directory, const wchar_t* name);
     // Decrypting: how far the file being decrypted has come.
     void (*fileProgress)(uint64_t bytesDone, uint64_t bytesAll);
-    // Asked between the entries of a search and between files: non-zero stops the run.
+    // Asked between the entries of a search, between files and between the chunks of a file:
+    // non-zero stops the run.
     int (*stopRequested)();
+    // Gathering: a link met in a folder searched, as the walk tells it (unlock/walk_tree.h);
+    // non-zero enters it when the walk's verdict allows. Null: the walk's verdict alone.
+    int (*metLink)(const wchar_t* linkPath, const wchar_t* targetPath, LinkVerdict verdict);
 };
 
 struct DecryptTotalsRecord {
@@ -92,7 +97,8 @@ enum CryptPathKind : int32_t {
 };
 CryptPathKind KindOfCryptPath(const wchar_t* longPath, int32_t isFolder);
 
-// Clears the totals: before the pair's key is looked for and the files are gathered.
+// Clears the totals and the link targets entered: before the pair's key is looked for and the
+// files are gathered.
 void BeginDecryptRun();
 
 // KeyByPair: finds the key that turns encrypted into original (long paths) and puts it in the

@@ -33,6 +33,6 @@ int ToFileApiNarrow(const wchar_t* source, int sourceLength, char* destination,
     // The file functions follow SetFileApisToOEM / SetFileApisToANSI, so the text must too.
     UINT codePage = AreFileApisANSI() ? GetACP() : GetOEMCP();
     DWORD flags = TakesConversionFlags(codePage) ? WC_COMPOSITECHECK | WC_SEPCHARS : 0;
-    return WideCharToMultiByte(codePage, flags, source, sourceLength, destination,
-                               destinationSize, nullptr, nullptr);
+    return WideCharToMultiByte(codePage, flags, source, sourceLength, destination, destinationSize,
+                               nullptr, nullptr);
 }

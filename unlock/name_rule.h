@@ -22,3 +22,14 @@ int CarriesDamageSuffix(const wchar_t* path);
 //     into a directory name and move the entry elsewhere;
 //   - the restored name would be empty, "." or "..", which names no entry of its own.
 int CutRestoredName(const wchar_t* path, wchar_t* restored, size_t capacity);
+
+// The name Windows Explorer gives a copy, for a restored name that is taken: the file
+// "photo.jpg" as "photo (2).jpg" (the number before the last dot of the name, unless that dot
+// begins it), the folder "Work" as "Work (2)". Writes path with its final name so changed into out
+// (capacity wide characters, terminator included); number is 2 or more. Returns 0 when it does
+// not fit.
+int CopyNameOf(const wchar_t* path, int isFolder, int number, wchar_t* out, size_t capacity);
+
+// 1 when candidate is path with its final name in a copy's form (CopyNameOf, as a file or as a
+// folder, any number of 2 or more written without leading zeros).
+int IsCopyNameOf(const wchar_t* candidate, const wchar_t* path);

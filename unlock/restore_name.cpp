@@ -10,8 +10,13 @@ RestoreOutcome RestoreNameTo(const wchar_t* path, wchar_t* restored, uint32_t* e
     if (!CutRestoredName(path, restored, WalkPathCapacity)) {
         return RestoreLeftByRule;
     }
-    // MoveFileW never replaces an existing entry: when the restored name is taken, both stay.
-    if (MoveFileW(path, restored)) {
+    return RenameWithoutReplacing(path, restored, error);
+}
+
+RestoreOutcome RenameWithoutReplacing(const wchar_t* path, const wchar_t* target, uint32_t* error) {
+    *error = 0;
+    // MoveFileW never replaces an existing entry: when the name is taken, both stay.
+    if (MoveFileW(path, target)) {
         return RestoreDone;
     }
     *error = GetLastError();

@@ -14,3 +14,7 @@ enum RestoreOutcome : int32_t {
 // entry. error receives the platform's error of a taken or refused rename, else 0. Counts
 // nothing: the caller does.
 RestoreOutcome RestoreNameTo(const wchar_t* path, wchar_t* restored, uint32_t* error);
+
+// The rename itself, to target in the same folder, never over an existing entry: RestoreDone,
+// RestoreNameTaken or RestoreRefused, with the platform's error.
+RestoreOutcome RenameWithoutReplacing(const wchar_t* path, const wchar_t* target, uint32_t* error);

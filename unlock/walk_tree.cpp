@@ -1,5 +1,6 @@
 // The recursive walk of one directory tree: sizes and descent first, then the directory's own
-// matches, so a damaged directory is handed over only after everything in it.
+// matches, so a damaged directory is handed over only after everything in it. Links are entered
+// once per target and run, never into the walk itself, and only where the caller agrees.
 #include "unlock/walk_tree.h"
 #include "unlock/walk_limits.h"
 #include <cstring>
@@ -42,7 +43,15 @@ struct WalkPathRecord {
 };
 WalkPathRecord WalkPath;
 
+// The targets of the links entered in this run.
+struct LinkTargetsRecord {
+    int32_t count;
+    DirectoryIdentity targets[LinkTargetCapacity];
+};
+LinkTargetsRecord LinkTargets;
+
 const wchar_t ListAllTail[] = L"\\*.*";
+const size_t ListAllTailLength = 4;
 const wchar_t Separator[] = L"\\";
 
 // out := first + second + third; 0 (and out empty) when that does not fit in WalkPathCapacity.
@@ -67,14 +76,15 @@ int IsDotName(const wchar_t* name) {
            (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
 }
 
-DirectoryIdentity IdentifyDirectory(const wchar_t* directory) {
-    DirectoryIdentity identity = {};
+// Opens a directory however it was reached (a link opens the directory it leads to), for its
+// identity and, when asked, its long path.
+HANDLE OpenDirectory(const wchar_t* directory) {
     // A drive's start directory (\\?\C:) names its volume; its root directory is \\?\C:\.
     wchar_t path[WalkPathCapacity + 1];
     size_t length = 0;
     while (directory[length] != L'\0') {
         if (length + 1 >= WalkPathCapacity) {
-            return identity;
+            return INVALID_HANDLE_VALUE;
         }
         path[length] = directory[length];
         ++length;
@@ -85,12 +95,13 @@ DirectoryIdentity IdentifyDirectory(const wchar_t* directory) {
     path[length] = L'\0';
     // Attribute access only, and every kind of sharing, so an entry in use elsewhere is not
     // disturbed; backup semantics is what lets a directory be opened at all.
-    HANDLE handle = CreateFileW(path, FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return identity;
-    }
+    return CreateFileW(path, FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+DirectoryIdentity IdentityOf(HANDLE handle) {
+    DirectoryIdentity identity = {};
     FileIdRecord id;
     BY_HANDLE_FILE_INFORMATION information;
     if (GetFileInformationByHandleEx(handle, FileIdInfoClass, &id, sizeof id)) {
@@ -103,7 +114,16 @@ DirectoryIdentity IdentifyDirectory(const wchar_t* directory) {
         DWORD index[2] = {information.nFileIndexLow, information.nFileIndexHigh};
         std::memcpy(identity.fileId, index, sizeof index);
     }
-    CloseHandle(handle);
+    return identity;
+}
+
+DirectoryIdentity IdentifyDirectory(const wchar_t* directory) {
+    DirectoryIdentity identity = {};
+    HANDLE handle = OpenDirectory(directory);
+    if (handle != INVALID_HANDLE_VALUE) {
+        identity = IdentityOf(handle);
+        CloseHandle(handle);
+    }
     return identity;
 }
 
@@ -113,15 +133,9 @@ int SameDirectory(const DirectoryIdentity& first, const DirectoryIdentity& secon
            std::memcmp(first.fileId, second.fileId, sizeof first.fileId) == 0;
 }
 
-// 1 when the link is not to be entered: it leads to a directory being walked, so entering it
-// would walk that tree again inside itself without end (every loop in a tree passes through such
-// a link, since plain directories cannot be reached twice), or its target cannot be identified,
-// so whether it does cannot be told.
-int LinkIsNotEntered(const wchar_t* linkPath) {
-    DirectoryIdentity target = IdentifyDirectory(linkPath);
-    if (target.kind == IdentityUnknown) {
-        return 1;
-    }
+// Whether the target is a directory on the way from the walk's start to here: every loop in a
+// tree passes through such a link, since plain directories cannot be reached twice.
+bool LeadsBackIntoTheWalk(const DirectoryIdentity& target) {
     for (int32_t i = 0; i < WalkPath.depth; ++i) {
         WalkLevel& level = WalkPath.levels[i];
         if (!level.identified) {
@@ -129,10 +143,88 @@ int LinkIsNotEntered(const wchar_t* linkPath) {
             level.identified = 1;
         }
         if (SameDirectory(level.identity, target)) {
-            return 1;
+            return true;
         }
     }
-    return 0;
+    return false;
+}
+
+bool EnteredAlready(const DirectoryIdentity& target) {
+    for (int32_t i = 0; i < LinkTargets.count; ++i) {
+        if (SameDirectory(LinkTargets.targets[i], target)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Decides on a link and, when it is to be entered, records its target. The target's path is
+// asked of the system only for a caller that looks at it.
+bool EnterLink(const wchar_t* linkPath, const WalkReport* report) {
+    wchar_t targetPath[WalkPathCapacity];
+    targetPath[0] = L'\0';
+    DirectoryIdentity target = {};
+    HANDLE handle = OpenDirectory(linkPath);
+    if (handle != INVALID_HANDLE_VALUE) {
+        target = IdentityOf(handle);
+        if (report->metLink != nullptr) {
+            DWORD length = GetFinalPathNameByHandleW(handle, targetPath, WalkPathCapacity,
+                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+            if (length == 0 || length >= WalkPathCapacity) {
+                targetPath[0] = L'\0';
+            }
+        }
+        CloseHandle(handle);
+    }
+    LinkVerdict verdict = LinkEnter;
+    if (target.kind == IdentityUnknown) {
+        verdict = LinkTargetUnknown;
+    } else if (LeadsBackIntoTheWalk(target)) {
+        verdict = LinkLeadsBack;
+    } else if (EnteredAlready(target)) {
+        verdict = LinkWalkedAlready;
+    } else if (LinkTargets.count == LinkTargetCapacity) {
+        verdict = LinkRecordFull;
+    }
+    bool enter = verdict == LinkEnter;
+    if (report->metLink != nullptr) {
+        enter = report->metLink(linkPath, targetPath, verdict) != 0 && enter;
+    }
+    if (enter) {
+        LinkTargets.targets[LinkTargets.count++] = target;
+    }
+    return enter;
+}
+
+// Whether both listings of the directory fit the walk's buffers: every entry "\*.*", and the
+// pattern after a separator.
+bool ListingsFit(const wchar_t* directory, const wchar_t* pattern) {
+    size_t length = 0;
+    while (directory[length] != L'\0') {
+        ++length;
+    }
+    size_t patternLength = 0;
+    while (pattern[patternLength] != L'\0') {
+        ++patternLength;
+    }
+    size_t tail = 1 + patternLength > ListAllTailLength ? 1 + patternLength : ListAllTailLength;
+    return length + tail < WalkPathCapacity;
+}
+
+// A directory the walk cannot list is reported by its parent and its name, as the entries too
+// long to hand over are.
+void ReportNotListed(const wchar_t* directory, const WalkReport* report) {
+    wchar_t parent[WalkPathCapacity];
+    size_t separator = 0;
+    size_t length = 0;
+    for (; directory[length] != L'\0' && length + 1 < WalkPathCapacity; ++length) {
+        parent[length] = directory[length];
+        if (directory[length] == L'\\') {
+            separator = length;
+        }
+    }
+    parent[separator] = L'\0';
+    report->metTooLong(parent, directory + separator + 1, 0);
 }
 
 int StopIsRequested(const WalkReport* report) {
@@ -148,7 +240,15 @@ HANDLE OpenListing(const wchar_t* searchPath, WIN32_FIND_DATAW* found) {
                             FIND_FIRST_EX_LARGE_FETCH);
 }
 
+void ForgetLinkTargets() {
+    LinkTargets.count = 0;
+}
+
 void WalkTree(const wchar_t* directory, const wchar_t* pattern, const WalkReport* report) {
+    if (!ListingsFit(directory, pattern)) {
+        ReportNotListed(directory, report);
+        return;
+    }
     if (WalkPath.depth >= WalkMaxDepth) {
         return; // not reachable with paths that fit; keeps the record in bounds regardless
     }
@@ -179,10 +279,8 @@ void WalkTree(const wchar_t* directory, const wchar_t* pattern, const WalkReport
                         report->metTooLong(directory, found.cFileName, 0);
                         continue;
                     }
-                    // Links (junctions, symbolic links, mount points) are walked like any
-                    // directory, except one that leads back up into the walk.
                     if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-                        LinkIsNotEntered(entryPath)) {
+                        !EnterLink(entryPath, report)) {
                         continue;
                     }
                     WalkTree(entryPath, pattern, report);

@@ -1,8 +1,10 @@
-// The walk of one directory tree, shared by the dialog program and the console program: the
-// order of the walk, its path limits and its guard against link loops exist once.
+// The walk of one directory tree, shared by every program: the order of the walk, its path
+// limits and its rules for links exist once.
 #pragma once
 #include <windows.h>
 #include <cstdint>
+
+#include "unlock/walk_links.h"
 
 // What the walk tells its caller as it goes. This record of functions is the program's one
 // callback beyond the dialog and thread procedures: the dialog fills it with its controls and
@@ -23,12 +25,20 @@ struct WalkReport {
     // closed. Null: the walk always goes on to the end (the dialog's run, which ends only with
     // its process).
     int (*stopRequested)();
+    // A link met, by its path, the long path of its target (empty when the system cannot tell)
+    // and the walk's verdict; for LinkEnter, non-zero enters it. Null: every link the walk may
+    // enter is entered (the dialog's run).
+    int (*metLink)(const wchar_t* linkPath, const wchar_t* targetPath, LinkVerdict verdict);
 };
+
+// Forgets the link targets entered so far: at the start of each run, however many trees it walks.
+void ForgetLinkTargets();
 
 // Walks the tree below directory (long-path form, no trailing separator) depth first: for each
 // directory, one listing of every entry, descending into each subdirectory at once, then one
-// listing of the entries that match pattern. A link that leads back into the walk, or whose
-// target cannot be identified, is not entered.
+// listing of the entries that match pattern. A directory whose two listings do not both fit
+// WalkPathCapacity is not entered and is reported as too long, the start directory too. A link
+// is entered only with the verdict LinkEnter (and the caller's consent).
 void WalkTree(const wchar_t* directory, const wchar_t* pattern, const WalkReport* report);
 
 // The listing as the walk opens it, for a front end that lists a folder itself.

@@ -24,10 +24,12 @@ void MetTooLong(const wchar_t*, const wchar_t* name, int) {
     Walked.tooLong.push_back(name);
 }
 
-const WalkReport RecordingReport = {EnteredDirectory, MetFile, MetMatch, MetTooLong, nullptr};
+const WalkReport RecordingReport = {EnteredDirectory, MetFile, MetMatch,
+                                    MetTooLong,       nullptr, nullptr};
 } // namespace
 
 void WalkRecorded(const std::wstring& directory) {
     Walked = WalkRecord();
+    ForgetLinkTargets();
     WalkTree(directory.c_str(), SuffixPattern, &RecordingReport);
 }

@@ -19,6 +19,7 @@ class Walker : public ::testing::Test {
     void SetUp() override {
         PrepareTestWindow();
         ClearTestDrives();
+        ForgetLinkTargets();
         ASSERT_TRUE(MakeFolder(Root));
     }
     void TearDown() override { ClearTestDrives(); }
