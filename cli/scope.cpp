@@ -28,10 +28,11 @@ int ResolveEntry(const std::wstring& typed, const wchar_t* sought, std::wstring*
         break;
     }
     full.resize(lstrlenW(full.c_str()));
-    // The walk appends a separator and at least "*.*" to every folder it lists.
-    if (full.empty() || full.size() + 5 > WalkPathCapacity) {
+    // Longer than any path of the walk; one a little shorter, whose listings do not fit, is
+    // walked as far as it goes: reported as not searched.
+    if (full.empty() || full.size() >= WalkPathCapacity) {
         *reason =
-            L"path longer than " + std::to_wstring(WalkPathCapacity - 6) + L" characters: " + typed;
+            L"path longer than " + std::to_wstring(WalkPathCapacity - 1) + L" characters: " + typed;
         return 0;
     }
     std::wstring probe = full + (full.back() == L':' || shareRoot ? L"\\" : L"");

@@ -39,6 +39,29 @@ bool Join(wchar_t* out, size_t capacity, const wchar_t* first, const wchar_t* se
     return true;
 }
 
+// out += tail; false when that does not fit capacity.
+bool Append(wchar_t* out, size_t capacity, const wchar_t* tail) {
+    size_t length = 0;
+    while (out[length] != L'\0') {
+        ++length;
+    }
+    return Join(out + length, capacity - length, tail, L"");
+}
+
+// Where the run of spaces and dots that ends the final name of a typed path begins; length when
+// there is none to keep: no such run, or a final name made of nothing else (".", "..").
+size_t KeptTailStart(const wchar_t* typed, size_t length) {
+    size_t nameStart = length;
+    while (nameStart > 0 && typed[nameStart - 1] != L'\\' && typed[nameStart - 1] != L':') {
+        --nameStart;
+    }
+    size_t tail = length;
+    while (tail > nameStart && (typed[tail - 1] == L' ' || typed[tail - 1] == L'.')) {
+        --tail;
+    }
+    return tail == nameStart ? length : tail;
+}
+
 // \\?\X: and below, or \\?\UNC\server\share and below: the forms the walk and the journal know.
 // Sets shareRoot when the path is a share itself.
 bool IsWalkableForm(const wchar_t* path, size_t length, int32_t* shareRoot) {
@@ -98,6 +121,12 @@ LongFormResult LongFormOf(const wchar_t* path, wchar_t* out, size_t capacity, in
             typed[length++] = L'\\';
             typed[length] = L'\0';
         }
+        // The system drops the spaces and dots that end a path's final name, and a damaged name
+        // ends in a space: they are set aside and put back after the full path is made.
+        size_t kept = KeptTailStart(typed, length);
+        wchar_t tail[MAX_PATH * 4 + 2];
+        Join(tail, sizeof tail / sizeof tail[0], typed + kept, L"");
+        typed[kept] = L'\0';
         wchar_t full[MAX_PATH * 4 + 2];
         DWORD fullLength = GetFullPathNameW(typed, sizeof full / sizeof full[0], full, nullptr);
         if (fullLength == 0) {
@@ -108,7 +137,8 @@ LongFormResult LongFormOf(const wchar_t* path, wchar_t* out, size_t capacity, in
             return LongFormTooLong;
         }
         bool unc = full[0] == L'\\' && full[1] == L'\\';
-        if (!Join(out, capacity, unc ? LongUncPrefix : LongPrefix, unc ? full + 2 : full)) {
+        if (!Join(out, capacity, unc ? LongUncPrefix : LongPrefix, unc ? full + 2 : full) ||
+            !Append(out, capacity, tail)) {
             return LongFormTooLong;
         }
     }

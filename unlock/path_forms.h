@@ -15,7 +15,9 @@ enum LongFormResult : int32_t {
 // path (D:, D:\, C:\Users\Ann, Work\2024, ..\x, \\server\share\x, or already \\?\...) in long
 // form without a trailing separator, into out (capacity wide characters, terminator included):
 // \\?\D:, \\?\C:\Users\Ann, \\?\UNC\server\share\x. D: means that drive's root. A path already
-// in long form is taken literally. shareRoot is set when the path is a share itself (opened
+// in long form is taken literally; in any other the spaces and dots that end its final name are
+// kept, as the name of a damaged folder pasted from Explorer has them ("D:\Work a-1 "), where
+// the system's full path would drop them. shareRoot is set when the path is a share itself (opened
 // with a trailing separator).
 LongFormResult LongFormOf(const wchar_t* path, wchar_t* out, size_t capacity, int32_t* shareRoot,
                           uint32_t* systemError);
