@@ -17,7 +17,48 @@ size_t FinalNameStart(const wchar_t* path, size_t* length) {
     return nameStart;
 }
 
+wchar_t AsciiUpper(wchar_t c) {
+    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
+bool IsAsciiLetter(wchar_t c) {
+    wchar_t upper = AsciiUpper(c);
+    return upper >= L'A' && upper <= L'Z';
+}
+
+bool CharacterCouldMatch(wchar_t nameCharacter, wchar_t patternCharacter) {
+    if (AsciiUpper(nameCharacter) == AsciiUpper(patternCharacter)) {
+        return true;
+    }
+    return nameCharacter > 0x7F && IsAsciiLetter(patternCharacter);
+}
+
 } // namespace
+
+int NameCouldMatch(const wchar_t* name, const wchar_t* pattern) {
+    // Backtracking over the last '*' only: enough for any pattern, in time linear per star.
+    const wchar_t* star = nullptr;
+    const wchar_t* resume = nullptr;
+    while (*name != L'\0') {
+        if (*pattern == L'*') {
+            star = pattern++;
+            resume = name;
+        } else if (*pattern == L'?' ||
+                   (*pattern != L'\0' && CharacterCouldMatch(*name, *pattern))) {
+            ++pattern;
+            ++name;
+        } else if (star != nullptr) {
+            pattern = star + 1;
+            name = ++resume;
+        } else {
+            return 0;
+        }
+    }
+    while (*pattern == L'*' || *pattern == L'?') {
+        ++pattern;
+    }
+    return *pattern == L'\0' ? 1 : 0;
+}
 
 int CarriesDamageSuffix(const wchar_t* path) {
     size_t length = 0;

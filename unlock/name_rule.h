@@ -9,6 +9,16 @@
 // matches it against each name; CarriesDamageSuffix is the same test on a name in hand.
 extern const wchar_t SuffixPattern[];
 
+// 1 when name (an entry's name, no folder) could match pattern (made of '*', '?' and plain
+// characters) as the platform's listing matches it: '*' any run of characters, '?' any one
+// (or none at the end), letters in either case. Never 0 where the platform would match; sometimes 1
+// where it would not, as a letter outside ASCII is taken to match any letter (case mappings of
+// other scripts can meet ASCII ones). The walk lists a folder's matches only when one of its names
+// could match, so a damaged name another program makes in a folder found clean, while the walk is
+// below it, is left for the next run. The walk's patterns are never matched by the short names
+// the file system makes up: those hold no spaces and no extension of more than three letters.
+int NameCouldMatch(const wchar_t* name, const wchar_t* pattern);
+
 // 1 when the final name of path (after its last '\') matches SuffixPattern: a space, later a
 // hyphen, and a space as the name's last character.
 int CarriesDamageSuffix(const wchar_t* path);

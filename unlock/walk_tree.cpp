@@ -2,6 +2,7 @@
 // matches, so a damaged directory is handed over only after everything in it. Links are entered
 // once per target and run, never into the walk itself, and only where the caller agrees.
 #include "unlock/walk_tree.h"
+#include "unlock/name_rule.h"
 #include "unlock/walk_limits.h"
 #include <cstring>
 
@@ -263,16 +264,24 @@ void WalkTree(const wchar_t* directory, const wchar_t* pattern, const WalkReport
     wchar_t entryPath[WalkPathCapacity];
     WIN32_FIND_DATAW found;
 
-    // First pass: every entry; subdirectories are walked at once, files report their sizes.
+    // First pass: every entry; subdirectories are walked at once, files report their sizes. It
+    // also notes whether any name could match the pattern: the second listing is made only then
+    // (see NameCouldMatch), or when this one could not be read to its end.
+    bool mayMatch = true;
     if (JoinPath(searchPath, directory, ListAllTail, L"")) {
         HANDLE listing = OpenListing(searchPath, &found);
         if (listing != INVALID_HANDLE_VALUE) {
+            mayMatch = false;
             do {
                 if (StopIsRequested(report)) {
                     break;
                 }
+                bool dotName = IsDotName(found.cFileName);
+                if (!mayMatch && !dotName && NameCouldMatch(found.cFileName, pattern)) {
+                    mayMatch = true;
+                }
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    if (IsDotName(found.cFileName)) {
+                    if (dotName) {
                         continue;
                     }
                     if (!JoinPath(entryPath, directory, Separator, found.cFileName)) {
@@ -288,13 +297,17 @@ void WalkTree(const wchar_t* directory, const wchar_t* pattern, const WalkReport
                     report->metFile(found.nFileSizeHigh, found.nFileSizeLow);
                 }
             } while (FindNextFileW(listing, &found));
+            if (GetLastError() != ERROR_NO_MORE_FILES) {
+                mayMatch = true; // a listing cut short: the names not read could match
+            }
             FindClose(listing);
         }
     }
 
     // Second pass: the entries matching the pattern, files and directories alike, each handed
     // over after everything below this directory has been walked.
-    if (!StopIsRequested(report) && JoinPath(searchPath, directory, Separator, pattern)) {
+    if (mayMatch && !StopIsRequested(report) &&
+        JoinPath(searchPath, directory, Separator, pattern)) {
         HANDLE listing = OpenListing(searchPath, &found);
         if (listing != INVALID_HANDLE_VALUE) {
             do {
