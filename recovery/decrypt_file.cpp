@@ -56,27 +56,16 @@ static bool NextCandidate(NameRow* row) {
     return true;
 }
 
-// Steps past every candidate that exists as a file or a directory.
-static bool SkipTakenNames(NameRow* row) {
-    while (GetFileAttributesW(row->name) != INVALID_FILE_ATTRIBUTES) {
-        if (!NextCandidate(row)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 static bool IsTakenError(DWORD error) {
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
-// Creates the unfinished file under the first candidate no entry holds; a name that turns up in
-// between is never replaced, the row goes on. error receives the system's reason when none could
-// be created, ERROR_FILENAME_EXCED_RANGE when no candidate fits the name buffer.
+// Creates the unfinished file under the first candidate no entry holds. The create itself tells
+// whether a name is taken, and never replaces: no name is looked up beforehand, which in a large
+// folder costs as much as the create. error receives the system's reason when none could be
+// created, ERROR_FILENAME_EXCED_RANGE when no candidate fits the name buffer.
 static HANDLE CreateUnfinishedFile(NameRow* row, uint32_t* error) {
-    bool haveName = SkipTakenNames(row);
-    *error = ERROR_FILENAME_EXCED_RANGE;
-    while (haveName) {
+    for (;;) {
         HANDLE file =
             CreateFileW(row->name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
@@ -87,18 +76,17 @@ static HANDLE CreateUnfinishedFile(NameRow* row, uint32_t* error) {
         if (!IsTakenError(*error)) {
             return INVALID_HANDLE_VALUE;
         }
-        haveName = NextCandidate(row) && SkipTakenNames(row);
-        *error = ERROR_FILENAME_EXCED_RANGE;
+        if (!NextCandidate(row)) {
+            *error = ERROR_FILENAME_EXCED_RANGE;
+            return INVALID_HANDLE_VALUE;
+        }
     }
-    return INVALID_HANDLE_VALUE;
 }
 
-// Gives the finished file the first final name no entry holds, never replacing one. error as for
-// CreateUnfinishedFile.
+// Gives the finished file the first final name no entry holds, a file or a folder, by renames
+// that never replace. error as for CreateUnfinishedFile.
 static bool PlaceFinishedFile(const wchar_t* unfinished, NameRow* row, uint32_t* error) {
-    bool haveName = SkipTakenNames(row);
-    *error = ERROR_FILENAME_EXCED_RANGE;
-    while (haveName) {
+    for (;;) {
         if (MoveFileW(unfinished, row->name)) {
             *error = 0;
             return true;
@@ -107,10 +95,11 @@ static bool PlaceFinishedFile(const wchar_t* unfinished, NameRow* row, uint32_t*
         if (!IsTakenError(*error)) {
             return false;
         }
-        haveName = NextCandidate(row) && SkipTakenNames(row);
-        *error = ERROR_FILENAME_EXCED_RANGE;
+        if (!NextCandidate(row)) {
+            *error = ERROR_FILENAME_EXCED_RANGE;
+            return false;
+        }
     }
-    return false;
 }
 
 DecryptResult DecryptCryptFileTo(const wchar_t* path, const DecryptWatch* watch, wchar_t* output,

@@ -12,6 +12,9 @@
 // Chunks of 2 MiB keep the hand-overs between the threads few (each costs a few system calls).
 constexpr uint32_t RingSlots = 4;
 constexpr uint32_t LargestChunk = 2u << 20;
+// Below this size a file is read, decrypted and written in turn on the caller's thread: the few
+// milliseconds that overlapping would save are less than starting a thread costs.
+constexpr uint64_t OverlapLeastSize = 1u << 20;
 
 // What one buffer of the ring holds. Three semaphores pass each slot from reading to decrypting
 // to writing and back; only the holder of a slot touches it, and every stage takes the slots in
@@ -178,12 +181,18 @@ DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size, const De
     Stream.watch = watch;
     Stream.decrypted = 0;
     Stream.stopping = 0;
-    Stream.freeSlots = CreateSemaphoreW(nullptr, RingSlots, RingSlots, nullptr);
-    Stream.readSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
-    Stream.decryptedSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
-    bool semaphores = Stream.freeSlots && Stream.readSlots && Stream.decryptedSlots;
-    HANDLE helper =
-        semaphores ? CreateThread(nullptr, 0, ReadAndWriteChunks, nullptr, 0, nullptr) : nullptr;
+    Stream.freeSlots = nullptr;
+    Stream.readSlots = nullptr;
+    Stream.decryptedSlots = nullptr;
+    HANDLE helper = nullptr;
+    if (size >= OverlapLeastSize) {
+        Stream.freeSlots = CreateSemaphoreW(nullptr, RingSlots, RingSlots, nullptr);
+        Stream.readSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
+        Stream.decryptedSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
+        bool semaphores = Stream.freeSlots && Stream.readSlots && Stream.decryptedSlots;
+        helper = semaphores ? CreateThread(nullptr, 0, ReadAndWriteChunks, nullptr, 0, nullptr)
+                            : nullptr;
+    }
 
     DecryptResult result;
     if (helper == nullptr) {

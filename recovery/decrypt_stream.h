@@ -12,7 +12,7 @@
 // has been written) or DecryptWriteFailed (a write failed or wrote short: nothing after it is
 // written) or DecryptStopped (watch asked to stop before a chunk: what was written is incomplete);
 // systemError receives the system's error of that read or write (0 for a short one). watch (may
-// be null) hears of each chunk decrypted, on the caller's thread. Runs on the caller's thread with
-// one helper thread, which has ended when it returns.
+// be null) hears of each chunk decrypted, on the caller's thread. Runs on the caller's thread, for
+// a file of a megabyte or more with one helper thread, which has ended when it returns.
 DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size, const DecryptWatch* watch,
                             uint32_t* systemError);

@@ -3,6 +3,7 @@
 the test samples (PDF, ZIP, PNG, JPEG, ...), is filled up with random bytes to the size asked, and is
 encrypted by OpenSSL under built-in key (number mod 10). Writes KEYS listing "name key" lines.
     make_crypt_folder.py KEYS_SOURCE FOLDER COUNT MIB
+    make_crypt_folder.py KEYS_SOURCE FOLDER COUNT SIZEk   (SIZE KiB)
 """
 import os
 import sys
@@ -15,11 +16,11 @@ from openssl_oracle import TwoKeyTripleDes, crypt_file, read_built_in_keys  # no
 def main(keys_source, folder, count, mib):
     keys = read_built_in_keys(keys_source)
     typed = [(name, plain) for name, plain, _, expected in SAMPLES if expected == "KeyFound" and len(plain) >= 64]
-    size = mib * 1048576
+    size = int(mib[:-1]) * 1024 if mib.endswith("k") else int(mib) * 1048576
     listing = []
     for number in range(count):
         name, head = typed[number % len(typed)]
-        plain = head[: size] + os.urandom(size - min(size, len(head)))
+        plain = head[: size] + os.urandom(max(0, size - len(head)))
         file_name = "%02d-%s.crypt" % (number, name)
         with open(os.path.join(folder, file_name), "wb") as out:
             out.write(crypt_file(TwoKeyTripleDes(keys[number % 10]), plain))
@@ -29,4 +30,4 @@ def main(keys_source, folder, count, mib):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4]))
+    main(sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4])

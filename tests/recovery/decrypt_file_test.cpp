@@ -153,33 +153,63 @@ TEST_F(CryptFileDecryptor, MissingInputAndOverlongPathReturnTwoAndCreateNothing)
     EXPECT_EQ(RunState.UnlockedCount, 1);
 }
 
-// Import hooks: a file that appears right after the name search, a failing size query, a size
-// past 4 GiB, a failing write.
-std::wstring AppearingName;
-decltype(&GetFileAttributesW) RealGetFileAttributes;
-DWORD WINAPI AttributesThenAppear(LPCWSTR name) {
-    DWORD attributes = RealGetFileAttributes(name);
-    if (!AppearingName.empty() && AppearingName == name) {
-        AppearingName.clear();
-        WriteWholeFile(name, "someone else's", 14);
-    }
-    return attributes;
-}
+// Import hooks: names taken the moment they are created or renamed to, a file that appears while
+// the output is written, a failing size query, a size past 4 GiB, a failing write.
+using CreateFileFunction = HANDLE(WINAPI*)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD,
+                                           DWORD, HANDLE);
+CreateFileFunction RealCreateNamed = nullptr;
+decltype(&MoveFileW) RealMoveNamed = nullptr;
 
-// Every candidate under this prefix reports as taken, but those under the free prefix; the last
-// one asked about is kept.
+// Every name under this prefix is taken, but those under the free prefix; the last one tried is
+// kept. A file written under AppearingName as soon as the unfinished file exists.
 std::wstring TakenPrefix;
 std::wstring FreePrefix;
 std::wstring LastProbed;
-DWORD WINAPI AttributesAllTaken(LPCWSTR name) {
+std::wstring AppearingName;
+
+bool IsTaken(LPCWSTR name) {
     bool free =
         !FreePrefix.empty() && std::wcsncmp(name, FreePrefix.c_str(), FreePrefix.size()) == 0;
-    if (!TakenPrefix.empty() && !free &&
-        std::wcsncmp(name, TakenPrefix.c_str(), TakenPrefix.size()) == 0) {
+    return !TakenPrefix.empty() && !free &&
+           std::wcsncmp(name, TakenPrefix.c_str(), TakenPrefix.size()) == 0;
+}
+
+HANDLE WINAPI CreateWhereTaken(LPCWSTR name, DWORD access, DWORD share,
+                               LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                               HANDLE templateFile) {
+    if (disposition == CREATE_NEW && IsTaken(name)) {
         LastProbed = name;
-        return FILE_ATTRIBUTE_NORMAL;
+        SetLastError(ERROR_FILE_EXISTS);
+        return INVALID_HANDLE_VALUE;
     }
-    return RealGetFileAttributes(name);
+    HANDLE file = RealCreateNamed(name, access, share, security, disposition, flags, templateFile);
+    if (disposition == CREATE_NEW && !AppearingName.empty()) {
+        std::wstring appearing = AppearingName;
+        AppearingName.clear();
+        WriteWholeFile(appearing, "someone else's", 14);
+    }
+    return file;
+}
+
+BOOL WINAPI MoveWhereTaken(LPCWSTR from, LPCWSTR to) {
+    if (IsTaken(to)) {
+        LastProbed = to;
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return FALSE;
+    }
+    return RealMoveNamed(from, to);
+}
+
+void HookNames() {
+    RealCreateNamed = reinterpret_cast<CreateFileFunction>(
+        ReplaceImport("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&CreateWhereTaken)));
+    RealMoveNamed = reinterpret_cast<decltype(&MoveFileW)>(
+        ReplaceImport("kernel32.dll", "MoveFileW", reinterpret_cast<void*>(&MoveWhereTaken)));
+}
+
+void UnhookNames() {
+    ReplaceImport("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(RealCreateNamed));
+    ReplaceImport("kernel32.dll", "MoveFileW", reinterpret_cast<void*>(RealMoveNamed));
 }
 
 TEST_F(CryptFileDecryptor, NoFittingNameReturnsThreeAndCreatesNothing) {
@@ -190,9 +220,9 @@ TEST_F(CryptFileDecryptor, NoFittingNameReturnsThreeAndCreatesNothing) {
     // at "(9999)", not "(10000)", and the file written is removed again.
     std::wstring bases[] = {folder + std::wstring(253 - folder.size(), L'n'), folder + L"s"};
     const wchar_t* lastUnfinished[] = {L".part", L".part(9999999)"};
-    RealGetFileAttributes = reinterpret_cast<decltype(&GetFileAttributesW)>(ReplaceImport(
-        "kernel32.dll", "GetFileAttributesW", reinterpret_cast<void*>(&AttributesAllTaken)));
-    ASSERT_NE(RealGetFileAttributes, nullptr);
+    HookNames();
+    ASSERT_NE(RealCreateNamed, nullptr);
+    ASSERT_NE(RealMoveNamed, nullptr);
     wchar_t output[DecryptNameCapacity];
     uint32_t error = 0;
     for (int i = 0; i < 2; ++i) {
@@ -224,22 +254,19 @@ TEST_F(CryptFileDecryptor, NoFittingNameReturnsThreeAndCreatesNothing) {
         }
         EXPECT_TRUE(DeleteFileW(input.c_str())); // the input was closed again
     }
-    ReplaceImport("kernel32.dll", "GetFileAttributesW",
-                  reinterpret_cast<void*>(RealGetFileAttributes));
+    UnhookNames();
     EXPECT_EQ(RunState.UnlockedCount, 0);
 }
 
-TEST_F(CryptFileDecryptor, ANameThatAppearsAfterTheSearchIsNeverOverwritten) {
+TEST_F(CryptFileDecryptor, ANameThatAppearsWhileTheOutputIsWrittenIsNeverOverwritten) {
     std::wstring folder = MakeScratchFolder(L"race");
     std::wstring input = PlaceFixture(folder, L"late.txt.crypt", FixtureOfSize(256, 16384));
     RunState.KeySelector = KeySelectorPassword;
     AppearingName = folder + L"late.txt";
-    RealGetFileAttributes = reinterpret_cast<decltype(&GetFileAttributesW)>(ReplaceImport(
-        "kernel32.dll", "GetFileAttributesW", reinterpret_cast<void*>(&AttributesThenAppear)));
-    ASSERT_NE(RealGetFileAttributes, nullptr);
+    HookNames();
+    ASSERT_NE(RealCreateNamed, nullptr);
     DecryptResult result = DecryptCryptFile(input.c_str());
-    ReplaceImport("kernel32.dll", "GetFileAttributesW",
-                  reinterpret_cast<void*>(RealGetFileAttributes));
+    UnhookNames();
     EXPECT_EQ(result, DecryptOk);
     std::string appeared, output;
     ASSERT_TRUE(ReadWholeFile(folder + L"late.txt", &appeared));
