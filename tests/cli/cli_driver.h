@@ -1,8 +1,7 @@
 // Runs the real console program as a child process in the test prefix, the way a script would,
-// and reads back what it printed; helpers to compare trees and JSON lines.
+// and reads back what it printed, its lines and its JSON lines.
 #pragma once
 #include <windows.h>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -40,9 +39,3 @@ std::vector<std::string> Lines(const std::string& text);
 std::vector<nlohmann::json> JsonLines(const std::string& text);
 // The objects of one kind.
 std::vector<nlohmann::json> OfKind(const std::vector<nlohmann::json>& objects, const char* kind);
-
-// Every entry below root (a long path) by its path relative to root: a folder as "<folder>", a
-// file as its contents. Links are not followed.
-std::map<std::wstring, std::string> Snapshot(const std::wstring& root);
-
-std::wstring Wide(const std::string& utf8);

@@ -9,10 +9,10 @@
 #include "recovery/key_select.h"
 #include "recovery/password_key.h"
 #include "tests/recovery/cipher_state_reset.h"
-#include "tests/recovery/hex_text.h"
+#include "tests/support/hex.h"
 #include "tests/recovery/crypt_fixtures.h"
 #include "tests/support/import_hook.h"
-#include "tests/recovery/scratch_files.h"
+#include "tests/support/scratch_tree.h"
 #include "common/run_state.h"
 
 namespace {
@@ -29,7 +29,7 @@ class CryptFileDecryptor : public ::testing::Test {
     static std::wstring PlaceFixture(const std::wstring& folder, const wchar_t* name,
                                      uint32_t index) {
         std::wstring path = folder + name;
-        EXPECT_TRUE(WriteWholeFile(path, CryptFixtures[index].cipher, CryptFixtures[index].size));
+        EXPECT_TRUE(WriteWhole(path, CryptFixtures[index].cipher, CryptFixtures[index].size));
         return path;
     }
     static uint32_t FixtureOfSize(int32_t selector, uint32_t size) {
@@ -56,13 +56,13 @@ TEST_F(CryptFileDecryptor, OpenSslCiphertextsDecryptByteForByte) {
 
         std::string output, stillInput;
         std::string plain(reinterpret_cast<const char*>(fixture.plain), fixture.size);
-        ASSERT_TRUE(ReadWholeFile(folder + name + L".bin", &output)) << fixture.name;
+        ASSERT_TRUE(ReadWhole(folder + name + L".bin", &output)) << fixture.name;
         ASSERT_EQ(output.size(), plain.size()) << fixture.name;
         for (size_t at = 0; at < plain.size(); at += 64) {
             ASSERT_EQ(Hex(output.substr(at, 64), 64), Hex(plain.substr(at, 64), 64))
                 << fixture.name << " at byte " << at;
         }
-        ASSERT_TRUE(ReadWholeFile(input, &stillInput));
+        ASSERT_TRUE(ReadWhole(input, &stillInput));
         EXPECT_TRUE(stillInput ==
                     std::string(reinterpret_cast<const char*>(fixture.cipher), fixture.size))
             << fixture.name << ": the input changed";
@@ -73,7 +73,7 @@ TEST_F(CryptFileDecryptor, CounterNamesTheOutputAndTheSameInputDecryptsAlike) {
     std::wstring folder = MakeScratchFolder(L"counter");
     uint32_t index = FixtureOfSize(CryptFixtureKeyIndex, 8195);
     std::wstring input = PlaceFixture(folder, L"report.doc.crypt", index);
-    ASSERT_TRUE(WriteWholeFile(folder + L"report.doc", "old", 3));
+    ASSERT_TRUE(WriteWhole(folder + L"report.doc", "old", 3));
     ASSERT_TRUE(CreateDirectoryW((folder + L"report.doc(0)").c_str(), nullptr));
     ASSERT_EQ(DecryptCryptFile(input.c_str()), DecryptOk);
     ASSERT_EQ(DecryptCryptFile(input.c_str()), DecryptOk);
@@ -81,13 +81,13 @@ TEST_F(CryptFileDecryptor, CounterNamesTheOutputAndTheSameInputDecryptsAlike) {
     EXPECT_EQ(ListFolder(folder),
               L"report.doc|report.doc(0)|report.doc(1)|report.doc(2)|report.doc.crypt");
     std::string first, second, old;
-    ASSERT_TRUE(ReadWholeFile(folder + L"report.doc(1)", &first));
-    ASSERT_TRUE(ReadWholeFile(folder + L"report.doc(2)", &second));
-    ASSERT_TRUE(ReadWholeFile(folder + L"report.doc", &old));
+    ASSERT_TRUE(ReadWhole(folder + L"report.doc(1)", &first));
+    ASSERT_TRUE(ReadWhole(folder + L"report.doc(2)", &second));
+    ASSERT_TRUE(ReadWhole(folder + L"report.doc", &old));
     EXPECT_TRUE(first ==
                 std::string(reinterpret_cast<const char*>(CryptFixtures[index].plain), 8195))
-        << Hex(first);
-    EXPECT_TRUE(second == first) << Hex(second);
+        << Hex(first, 32);
+    EXPECT_TRUE(second == first) << Hex(second, 32);
     EXPECT_EQ(old, "old");
 }
 
@@ -98,7 +98,7 @@ TEST_F(CryptFileDecryptor, OnlyAFinalCaseExactCryptExtensionIsTaken) {
     const wchar_t* refused[] = {L"photo.CRYPT",     L"archive.crypt.bak", L"plain",
                                 L"dir.crypt\\file", L"my.folder\\file",   L"b.cryptx"};
     for (const wchar_t* name : refused) {
-        ASSERT_TRUE(WriteWholeFile(folder + name, "data", 4));
+        ASSERT_TRUE(WriteWhole(folder + name, "data", 4));
     }
     std::wstring before = ListFolder(folder);
     for (const wchar_t* name : refused) {
@@ -141,8 +141,8 @@ TEST_F(CryptFileDecryptor, MissingInputAndOverlongPathReturnTwoAndCreateNothing)
     std::wstring tooLong = folder + std::wstring(246, L'g') + L".crypt";
     ASSERT_EQ(fits.size(), 259u);
     uint32_t index = FixtureOfSize(CryptFixtureKeyIndex, 8192);
-    ASSERT_TRUE(WriteWholeFile(fits, CryptFixtures[index].cipher, 8192));
-    ASSERT_TRUE(WriteWholeFile(L"\\\\?\\" + tooLong, CryptFixtures[index].cipher, 8192));
+    ASSERT_TRUE(WriteWhole(fits, CryptFixtures[index].cipher, 8192));
+    ASSERT_TRUE(WriteWhole(L"\\\\?\\" + tooLong, CryptFixtures[index].cipher, 8192));
     std::wstring before = ListFolder(folder);
     EXPECT_EQ(DecryptCryptFile(tooLong.c_str()), DecryptOpenFailed);
     EXPECT_EQ(ListFolder(folder), before);
@@ -159,7 +159,7 @@ DWORD WINAPI AttributesThenAppear(LPCWSTR name) {
     DWORD attributes = RealGetFileAttributes(name);
     if (!AppearingName.empty() && AppearingName == name) {
         AppearingName.clear();
-        WriteWholeFile(name, "someone else's", 14);
+        WriteWhole(name, "someone else's", 14);
     }
     return attributes;
 }
@@ -186,7 +186,7 @@ TEST_F(CryptFileDecryptor, NoFittingNameReturnsThreeAndCreatesNothing) {
     ASSERT_NE(RealGetFileAttributes, nullptr);
     for (int i = 0; i < 2; ++i) {
         std::wstring input = bases[i] + L".crypt";
-        ASSERT_TRUE(WriteWholeFile(input, "12345678", 8));
+        ASSERT_TRUE(WriteWhole(input, "12345678", 8));
         std::wstring before = ListFolder(folder);
         TakenPrefix = bases[i];
         DecryptResult result = DecryptCryptFile(input.c_str());
@@ -214,9 +214,9 @@ TEST_F(CryptFileDecryptor, ANameThatAppearsAfterTheSearchIsNeverOverwritten) {
                   reinterpret_cast<void*>(RealGetFileAttributes));
     EXPECT_EQ(result, DecryptOk);
     std::string appeared, output;
-    ASSERT_TRUE(ReadWholeFile(folder + L"late.txt", &appeared));
+    ASSERT_TRUE(ReadWhole(folder + L"late.txt", &appeared));
     EXPECT_EQ(appeared, "someone else's");
-    ASSERT_TRUE(ReadWholeFile(folder + L"late.txt(0)", &output));
+    ASSERT_TRUE(ReadWhole(folder + L"late.txt(0)", &output));
     EXPECT_EQ(output.size(), 16384u);
 }
 
@@ -275,11 +275,11 @@ TEST_F(CryptFileDecryptor, FailedWriteReturnsFiveAndKeepsTheWrittenPart) {
     ReplaceImport("kernel32.dll", "WriteFile", reinterpret_cast<void*>(RealWriteFile));
     EXPECT_EQ(result, DecryptWriteFailed);
     std::string output;
-    ASSERT_TRUE(ReadWholeFile(folder + L"w", &output));
+    ASSERT_TRUE(ReadWhole(folder + L"w", &output));
     EXPECT_EQ(output.size(), 8192u);
     EXPECT_TRUE(output ==
                 std::string(reinterpret_cast<const char*>(CryptFixtures[index].plain), 8192))
-        << Hex(output);
+        << Hex(output, 32);
     EXPECT_EQ(RunState.UnlockedCount, 0);
 }
 
@@ -307,11 +307,11 @@ TEST_F(CryptFileDecryptor, FailedReadReturnsFourAndKeepsTheWrittenPart) {
     ReplaceImport("kernel32.dll", "ReadFile", reinterpret_cast<void*>(RealReadFile));
     EXPECT_EQ(result, DecryptReadFailed);
     std::string output;
-    ASSERT_TRUE(ReadWholeFile(folder + L"r", &output));
+    ASSERT_TRUE(ReadWhole(folder + L"r", &output));
     EXPECT_EQ(output.size(), 8192u);
     EXPECT_TRUE(output ==
                 std::string(reinterpret_cast<const char*>(CryptFixtures[index].plain), 8192))
-        << Hex(output);
+        << Hex(output, 32);
     EXPECT_EQ(RunState.UnlockedCount, 0);
 }
 

@@ -13,9 +13,9 @@
 #include "recovery/password_key.h"
 #include "tests/recovery/cipher_state_reset.h"
 #include "tests/recovery/crypt_fixtures.h"
-#include "tests/recovery/hex_text.h"
+#include "tests/support/hex.h"
 #include "tests/support/import_hook.h"
-#include "tests/recovery/scratch_files.h"
+#include "tests/support/scratch_tree.h"
 #include "common/run_state.h"
 
 namespace {
@@ -70,13 +70,13 @@ std::string FirstDifference(const std::string& ours, const std::string& expected
 TEST_F(CryptFileDecryptorLarge, EachCipherDecryptsAsOneChain) {
     std::wstring folder = MakeScratchFolder(L"large");
     std::wstring input = folder + L"big.bin.crypt";
-    ASSERT_TRUE(WriteWholeFile(input, cipher.data(), cipher.size()));
+    ASSERT_TRUE(WriteWhole(input, cipher.data(), cipher.size()));
     for (int32_t selector : {CryptFixtureKeyIndex, KeySelectorPassword}) {
         std::string expected = DecryptInMemory(selector);
         RunState.KeySelector = selector;
         ASSERT_EQ(DecryptCryptFile(input.c_str()), DecryptOk) << selector;
         std::string output;
-        ASSERT_TRUE(ReadWholeFile(folder + L"big.bin", &output));
+        ASSERT_TRUE(ReadWhole(folder + L"big.bin", &output));
         EXPECT_EQ(FirstDifference(output, expected), "") << "selector " << selector;
         ASSERT_TRUE(DeleteFileW((folder + L"big.bin").c_str()));
     }
@@ -94,7 +94,7 @@ HANDLE WINAPI NoThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LP
 TEST_F(CryptFileDecryptorLarge, WithoutAHelperThreadTheResultIsTheSame) {
     std::wstring folder = MakeScratchFolder(L"nothread");
     std::wstring input = folder + L"big.crypt";
-    ASSERT_TRUE(WriteWholeFile(input, cipher.data(), cipher.size()));
+    ASSERT_TRUE(WriteWhole(input, cipher.data(), cipher.size()));
     std::string expected = DecryptInMemory(KeySelectorPassword);
     RunState.KeySelector = KeySelectorPassword;
     RealCreateThread = reinterpret_cast<decltype(&CreateThread)>(
@@ -104,7 +104,7 @@ TEST_F(CryptFileDecryptorLarge, WithoutAHelperThreadTheResultIsTheSame) {
     ReplaceImport("kernel32.dll", "CreateThread", reinterpret_cast<void*>(RealCreateThread));
     EXPECT_EQ(result, DecryptOk);
     std::string output;
-    ASSERT_TRUE(ReadWholeFile(folder + L"big", &output));
+    ASSERT_TRUE(ReadWhole(folder + L"big", &output));
     EXPECT_EQ(FirstDifference(output, expected), "");
 }
 
@@ -135,7 +135,7 @@ BOOL WINAPI WriteThenFail(HANDLE file, LPCVOID data, DWORD size, LPDWORD written
 TEST_F(CryptFileDecryptorLarge, AFailurePartWayKeepsTheChunksBeforeIt) {
     std::wstring folder = MakeScratchFolder(L"largefail");
     std::wstring input = folder + L"big.crypt";
-    ASSERT_TRUE(WriteWholeFile(input, cipher.data(), cipher.size()));
+    ASSERT_TRUE(WriteWhole(input, cipher.data(), cipher.size()));
     std::string expected = DecryptInMemory(CryptFixtureKeyIndex);
     RunState.KeySelector = CryptFixtureKeyIndex;
 
@@ -156,8 +156,8 @@ TEST_F(CryptFileDecryptorLarge, AFailurePartWayKeepsTheChunksBeforeIt) {
     EXPECT_EQ(readResult, DecryptReadFailed);
     EXPECT_EQ(writeResult, DecryptWriteFailed);
     std::string afterRead, afterWrite;
-    ASSERT_TRUE(ReadWholeFile(folder + L"big", &afterRead));
-    ASSERT_TRUE(ReadWholeFile(folder + L"big(0)", &afterWrite));
+    ASSERT_TRUE(ReadWhole(folder + L"big", &afterRead));
+    ASSERT_TRUE(ReadWhole(folder + L"big(0)", &afterWrite));
     EXPECT_EQ(FirstDifference(afterRead, expected.substr(0, 248 * 1024)), "");
     EXPECT_EQ(FirstDifference(afterWrite, expected.substr(0, 504 * 1024)), "");
     EXPECT_EQ(RunState.UnlockedCount, 0);
