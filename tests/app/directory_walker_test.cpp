@@ -15,18 +15,16 @@
 
 namespace {
 
-const std::wstring Root = L"\\\\?\\D:\\walk";
+const std::wstring Root = WalkRoot;
 
 // The dialog's view of one drive's walk: positions sent only when they change, the status text
 // paced but always ending on the last directory entered.
-class DialogWalk : public ::testing::Test {
+class DialogWalk : public FreshWalkRoot {
   protected:
     void SetUp() override {
         PrepareTestWindow();
-        ClearTestDrives();
-        ASSERT_TRUE(MakeFolder(Root));
+        FreshWalkRoot::SetUp();
     }
-    void TearDown() override { ClearTestDrives(); }
     static void Walk(const std::wstring& directory) {
         DirectoryWalker(directory.c_str(), SuffixPattern);
     }

@@ -205,6 +205,26 @@ ConsoleRun RunCliAtConsole(const std::vector<std::wstring>& arguments, const std
     return run;
 }
 
+void ExpectBadUsage(const CliResult& result, const std::string& reason) {
+    EXPECT_EQ(result.exitCode, 2) << reason;
+    std::vector<std::string> lines = Lines(result.err);
+    if (lines.size() < 2) {
+        ADD_FAILURE() << "no reason and usage: " << result.err;
+        return;
+    }
+    EXPECT_EQ(lines[0], "rescindo-cli: " + reason);
+    EXPECT_EQ(lines[1], "Usage:");
+    EXPECT_EQ(result.out, "");
+}
+
+void ExpectFitsAScreen(const std::string& text) {
+    std::vector<std::string> lines = Lines(text);
+    EXPECT_LE(lines.size(), 24u);
+    for (const std::string& line : lines) {
+        EXPECT_LT(line.size(), 80u) << line;
+    }
+}
+
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     size_t start = 0;

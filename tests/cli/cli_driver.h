@@ -33,6 +33,12 @@ struct ConsoleRun {
 ConsoleRun RunCliAtConsole(const std::vector<std::wstring>& arguments, const std::wstring& typed,
                            bool ctrlCAtPrompt = false);
 
+// Bad usage as the program reports it: exit code 2, nothing on standard output, and on standard
+// error the reason after the program's name, then the usage lines.
+void ExpectBadUsage(const CliResult& result, const std::string& reason);
+// A page of help: at most 24 lines, each shorter than 80 columns.
+void ExpectFitsAScreen(const std::string& text);
+
 // Lines without their CR LF.
 std::vector<std::string> Lines(const std::string& text);
 // Every line parsed as JSON; a line that does not parse fails the test.

@@ -29,12 +29,8 @@ TEST_F(Commands, BadUsageIsOneLineAndTheUsage) {
     };
     for (const auto& c : cases) {
         CliResult result = RunCli(c.arguments);
-        EXPECT_EQ(result.exitCode, 2) << c.reason;
-        std::vector<std::string> lines = Lines(result.err);
-        ASSERT_EQ(lines.size(), 8u) << result.err;
-        EXPECT_EQ(lines[0], std::string("rescindo-cli: ") + c.reason);
-        EXPECT_EQ(lines[1], "Usage:");
-        EXPECT_EQ(result.out, "");
+        ExpectBadUsage(result, c.reason);
+        EXPECT_EQ(Lines(result.err).size(), 8u) << result.err;
     }
 }
 
@@ -42,11 +38,7 @@ TEST_F(Commands, HelpFitsAScreenAndDocumentsTheExitCodes) {
     for (const wchar_t* asked : {L"--help", L"-h", L"/?"}) {
         CliResult help = RunCli({L"restore", asked});
         EXPECT_EQ(help.exitCode, 0);
-        std::vector<std::string> lines = Lines(help.out);
-        EXPECT_LE(lines.size(), 24u);
-        for (const std::string& line : lines) {
-            EXPECT_LT(line.size(), 80u) << line;
-        }
+        ExpectFitsAScreen(help.out);
         for (const char* needed :
              {"rescindo-cli scan    [--json] [--quiet] [PATH...]",
               "rescindo-cli restore [--journal FILE] [--json] [--quiet] [PATH...]",

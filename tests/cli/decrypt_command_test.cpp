@@ -367,13 +367,7 @@ TEST_F(DecryptCommand, KeyOptionsThatCannotBeAreBadUsage) {
         {{L"decrypt", L"--key", L"3"}, "decrypt needs one PATH"},
     };
     for (const auto& c : cases) {
-        CliResult run = RunCli(c.arguments);
-        EXPECT_EQ(run.exitCode, 2) << c.reason;
-        std::vector<std::string> lines = Lines(run.err);
-        ASSERT_GE(lines.size(), 2u) << run.err;
-        EXPECT_EQ(lines[0], std::string("rescindo-cli: ") + c.reason);
-        EXPECT_EQ(lines[1], "Usage:");
-        EXPECT_EQ(run.out, "");
+        ExpectBadUsage(RunCli(c.arguments), c.reason);
     }
     EXPECT_EQ(Snapshot(D), before);
 }
@@ -381,11 +375,7 @@ TEST_F(DecryptCommand, KeyOptionsThatCannotBeAreBadUsage) {
 TEST_F(DecryptCommand, HelpOfItsOwnFitsAScreen) {
     CliResult help = RunCli({L"decrypt", L"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    std::vector<std::string> lines = Lines(help.out);
-    EXPECT_LE(lines.size(), 24u);
-    for (const std::string& line : lines) {
-        EXPECT_LT(line.size(), 80u) << line;
-    }
+    ExpectFitsAScreen(help.out);
     for (const char* needed :
          {"rescindo-cli decrypt [--auto | --key N | --pair ORIGINAL ENCRYPTED]", "--password ",
           "--password-file  FILE", "--json", "--quiet", "Keep the .crypt files",

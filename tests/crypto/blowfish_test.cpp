@@ -9,12 +9,6 @@
 
 namespace {
 
-struct BlockVector {
-    const char* key;
-    const char* plain;
-    const char* cipher;
-};
-
 // The Blowfish designer's published ECB test vectors (vectors.txt, 8-byte keys).
 const BlockVector BlowfishVectors[] = {
     {"0000000000000000", "0000000000000000", "4ef997456198dd78"},

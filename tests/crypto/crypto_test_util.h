@@ -20,6 +20,13 @@
 
 typedef std::vector<uint8_t> Bytes;
 
+// A block cipher's published vector, in hex.
+struct BlockVector {
+    const char* key;
+    const char* plain;
+    const char* cipher;
+};
+
 // xorshift64*: reproducible from its seed on every platform, unlike std::rand.
 struct TestRandom {
     uint64_t state;

@@ -8,12 +8,6 @@
 
 namespace {
 
-struct BlockVector {
-    const char* key;
-    const char* plain;
-    const char* cipher;
-};
-
 // SP 800-20 Table A.1 (variable plaintext, key 0101010101010101, every tenth row), Table A.2
 // (variable key), and the FIPS 81 Appendix B example.
 const BlockVector DesVectors[] = {

@@ -9,12 +9,6 @@
 
 namespace {
 
-struct BlockVector {
-    const char* key;
-    const char* plain;
-    const char* cipher;
-};
-
 // The FIPS 81 Appendix B example: three blocks under key 0123456789abcdef.
 const BlockVector Fips81Blocks[] = {
     {"0123456789abcdef", "4e6f772069732074", "3fa40e8a984d4815"},

@@ -1,6 +1,7 @@
 // The JSON lines of a decrypt run, parsed back: a file object for each outcome with exactly the
 // fields that outcome has, and the run's summary with its plan, counts and times.
 #include "report/decrypt_json.h"
+#include "tests/report/crypt_file_result.h"
 #include "tests/support/wide_text.h"
 #include <gtest/gtest.h>
 #include <cwchar>
@@ -15,11 +16,7 @@ using Json = nlohmann::json;
 const wchar_t Input[] = L"\\\\?\\D:\\docs\\report.pdf.crypt";
 
 CryptFileResult Result(CryptOutcome outcome, CryptReason reason) {
-    CryptFileResult result = {};
-    result.outcome = outcome;
-    result.reason = reason;
-    result.selector = KeySelectorNone;
-    result.decryptResult = -1;
+    CryptFileResult result = ResultOf(outcome, reason);
     result.bytes = 5000;
     return result;
 }

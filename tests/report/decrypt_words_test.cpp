@@ -2,21 +2,13 @@
 // "reason": each reason of a file left, each result of the decryptor with the system's error, and
 // the errors a user can do something about.
 #include "report/decrypt_words.h"
+#include "tests/report/crypt_file_result.h"
 #include "tests/support/wide_text.h"
 #include <gtest/gtest.h>
 #include <cwchar>
 #include <string>
 
 namespace {
-
-CryptFileResult Result(CryptOutcome outcome, CryptReason reason) {
-    CryptFileResult result = {};
-    result.outcome = outcome;
-    result.reason = reason;
-    result.selector = KeySelectorNone;
-    result.decryptResult = -1;
-    return result;
-}
 
 std::string Words(const wchar_t* path, const CryptFileResult& result) {
     return Utf8(CryptReasonWords(path, result));
@@ -58,13 +50,13 @@ TEST(DecryptWords, KeysByNumberOrThePassword) {
 }
 
 TEST(DecryptWords, EveryReasonAFileIsLeft) {
-    EXPECT_EQ(Words(Input, Result(CryptDecrypted, CryptReasonNone)), "");
-    EXPECT_EQ(Words(Input, Result(CryptSkipped, CryptReasonOtherLetters)),
+    EXPECT_EQ(Words(Input, ResultOf(CryptDecrypted, CryptReasonNone)), "");
+    EXPECT_EQ(Words(Input, ResultOf(CryptSkipped, CryptReasonOtherLetters)),
               "the decryptor takes only names ending in \".crypt\", in small letters");
-    EXPECT_EQ(Words(Input, Result(CryptFailed, CryptReasonWalkPathTooLong)),
+    EXPECT_EQ(Words(Input, ResultOf(CryptFailed, CryptReasonWalkPathTooLong)),
               "its path is longer than the walk can handle");
     // The decryptor's limit, from its own name buffer.
-    EXPECT_EQ(Words(Input, Result(CryptFailed, CryptReasonDecryptorPathTooLong)),
+    EXPECT_EQ(Words(Input, ResultOf(CryptFailed, CryptReasonDecryptorPathTooLong)),
               "its path is too long for the decryptor (at most " +
                   std::to_string(DecryptNameCapacity - 1) + " characters, \\\\?\\ included)");
     EXPECT_EQ(DecryptNameCapacity - 1, 259u);
@@ -72,11 +64,11 @@ TEST(DecryptWords, EveryReasonAFileIsLeft) {
 
 // The output's bare name, as people write the path, is what is taken.
 TEST(DecryptWords, NoOutputNameNamesTheTakenPath) {
-    EXPECT_EQ(Words(Input, Result(CryptFailed, CryptReasonNoOutputName)),
+    EXPECT_EQ(Words(Input, ResultOf(CryptFailed, CryptReasonNoOutputName)),
               "no free name for the output fits the decryptor's 259 characters: "
               "D:\\docs\\report.pdf is taken");
     EXPECT_EQ(
-        Words(L"\\\\?\\UNC\\srv\\share\\a.crypt", Result(CryptFailed, CryptReasonNoOutputName)),
+        Words(L"\\\\?\\UNC\\srv\\share\\a.crypt", ResultOf(CryptFailed, CryptReasonNoOutputName)),
         "no free name for the output fits the decryptor's 259 characters: "
         "\\\\srv\\share\\a is taken");
 }
@@ -99,7 +91,7 @@ TEST(DecryptWords, EachKeySearchResult) {
         {KeyNotAFile, "not a file"},
     };
     for (const auto& c : cases) {
-        CryptFileResult result = Result(CryptNotIdentified, CryptReasonKeySearch);
+        CryptFileResult result = ResultOf(CryptNotIdentified, CryptReasonKeySearch);
         result.keyResult = c.result;
         EXPECT_EQ(Words(Input, result), c.words);
     }
@@ -132,7 +124,7 @@ TEST(DecryptWords, EachDecryptorResult) {
         {static_cast<DecryptResult>(42), 0, L"", "the decryptor gave result 42"},
     };
     for (const auto& c : cases) {
-        CryptFileResult result = Result(CryptFailed, CryptReasonDecryptor);
+        CryptFileResult result = ResultOf(CryptFailed, CryptReasonDecryptor);
         result.decryptResult = c.result;
         result.systemError = c.error;
         std::wcsncpy(result.output, c.left, DecryptNameCapacity - 1);

@@ -1,5 +1,6 @@
 // The recording walk report of the tests: see tests/support/walk_record.h.
 #include "tests/support/walk_record.h"
+#include "tests/support/scratch_tree.h"
 #include "unlock/name_rule.h"
 #include "unlock/path_text.h"
 #include "unlock/restore_name.h"
@@ -56,4 +57,13 @@ void RunOnWalkStack(void (*body)(void* context), void* context) {
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
     }
+}
+
+void FreshWalkRoot::SetUp() {
+    ClearTestDrives();
+    ASSERT_TRUE(MakeFolder(WalkRoot));
+}
+
+void FreshWalkRoot::TearDown() {
+    ClearTestDrives();
 }

@@ -3,6 +3,7 @@
 // pacing.
 #pragma once
 #include "unlock/walk_tree.h"
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -20,3 +21,13 @@ void WalkRecorded(const std::wstring& directory);
 // Runs body on a thread with the walk's stack and waits for it: a walk that went deeper than it
 // should ends there, at the path limit, instead of overflowing the test's own stack.
 void RunOnWalkStack(void (*body)(void* context), void* context);
+
+// The folder the walk tests walk.
+const std::wstring WalkRoot = L"\\\\?\\D:\\walk";
+
+// WalkRoot made afresh on emptied test drives before each test, and the drives emptied after it.
+class FreshWalkRoot : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+};

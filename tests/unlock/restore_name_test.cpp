@@ -11,15 +11,10 @@
 
 namespace {
 
-const std::wstring Root = L"\\\\?\\D:\\walk";
+const std::wstring Root = WalkRoot;
 
-class Restore : public ::testing::Test {
+class Restore : public FreshWalkRoot {
   protected:
-    void SetUp() override {
-        ClearTestDrives();
-        ASSERT_TRUE(MakeFolder(Root));
-    }
-    void TearDown() override { ClearTestDrives(); }
     static void Walk(const std::wstring& directory) { WalkRecorded(directory); }
 };
 

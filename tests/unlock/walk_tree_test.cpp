@@ -12,15 +12,10 @@
 
 namespace {
 
-const std::wstring Root = L"\\\\?\\D:\\walk";
+const std::wstring Root = WalkRoot;
 
-class Walker : public ::testing::Test {
+class Walker : public FreshWalkRoot {
   protected:
-    void SetUp() override {
-        ClearTestDrives();
-        ASSERT_TRUE(MakeFolder(Root));
-    }
-    void TearDown() override { ClearTestDrives(); }
     static void Walk(const std::wstring& directory) { WalkRecorded(directory); }
 };
 
