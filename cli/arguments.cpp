@@ -115,7 +115,11 @@ ParsedArguments ParseArguments(int count, const wchar_t* const* arguments,
             }
             values.push_back(arguments[++i]);
         }
-        if (option->valueCount > 0 && values.back().empty()) {
+        bool emptyValue = false;
+        for (const std::wstring& value : values) {
+            emptyValue = emptyValue || value.empty();
+        }
+        if (emptyValue) {
             return BadUsage(name + L" needs a value that is not empty");
         }
         parsed.call.options.push_back({option->name, values});

@@ -165,6 +165,9 @@ int LiesWithin(const wchar_t* inner, const wchar_t* outer) {
 }
 
 int CaseKeyOf(const wchar_t* text, wchar_t* key, size_t capacity) {
+    if (capacity == 0) {
+        return 0;
+    }
     size_t length = 0;
     while (text[length] != L'\0') {
         if (length + 1 >= capacity) {

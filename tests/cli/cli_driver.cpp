@@ -1,6 +1,7 @@
 #include "tests/cli/cli_driver.h"
 #include "tests/support/program_driver.h"
-#include "tests/support/test_window.h"
+#include "tests/support/scratch_tree.h"
+#include "tests/support/wide_text.h"
 #include <gtest/gtest.h>
 #include <functional>
 
@@ -37,10 +38,6 @@ HANDLE CreateOutputFile(const std::wstring& path, SECURITY_ATTRIBUTES* inherited
     return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, inherited,
                        CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
 }
-
-} // namespace
-
-namespace {
 
 // input: inherited by the child as its standard input. creation: CREATE_NO_WINDOW, or 0 to share
 // this process's console. whileRunning, if any, is called once the child has started.
@@ -131,7 +128,7 @@ CliResult RunCli(const std::vector<std::wstring>& arguments, const std::wstring&
     HANDLE input = CreateFileW(inputFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                &inherited, OPEN_EXISTING, 0, nullptr);
     if (input == INVALID_HANDLE_VALUE) {
-        ADD_FAILURE() << "cannot open the input " << Shown(inputFile);
+        ADD_FAILURE() << "cannot open the input " << Utf8(inputFile);
     }
     CliResult result = RunWithInput(arguments, workingDirectory, input, CREATE_NO_WINDOW);
     if (input != INVALID_HANDLE_VALUE) {
@@ -208,6 +205,26 @@ ConsoleRun RunCliAtConsole(const std::vector<std::wstring>& arguments, const std
     return run;
 }
 
+void ExpectBadUsage(const CliResult& result, const std::string& reason) {
+    EXPECT_EQ(result.exitCode, 2) << reason;
+    std::vector<std::string> lines = Lines(result.err);
+    if (lines.size() < 2) {
+        ADD_FAILURE() << "no reason and usage: " << result.err;
+        return;
+    }
+    EXPECT_EQ(lines[0], "rescindo-cli: " + reason);
+    EXPECT_EQ(lines[1], "Usage:");
+    EXPECT_EQ(result.out, "");
+}
+
+void ExpectFitsAScreen(const std::string& text) {
+    std::vector<std::string> lines = Lines(text);
+    EXPECT_LE(lines.size(), 24u);
+    for (const std::string& line : lines) {
+        EXPECT_LT(line.size(), 80u) << line;
+    }
+}
+
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     size_t start = 0;
@@ -246,47 +263,4 @@ std::vector<nlohmann::json> OfKind(const std::vector<nlohmann::json>& objects, c
         }
     }
     return found;
-}
-
-namespace {
-void AddSnapshot(const std::wstring& root, const std::wstring& relative,
-                 std::map<std::wstring, std::string>* entries) {
-    WIN32_FIND_DATAW found;
-    HANDLE listing = FindFirstFileW((root + relative + L"\\*").c_str(), &found);
-    if (listing == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") {
-            continue;
-        }
-        std::wstring path = relative + L"\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            (*entries)[path] = "<folder>";
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                AddSnapshot(root, path, entries);
-            }
-        } else {
-            (*entries)[path] = ReadWhole(root + path);
-        }
-    } while (FindNextFileW(listing, &found));
-    FindClose(listing);
-}
-} // namespace
-
-std::map<std::wstring, std::string> Snapshot(const std::wstring& root) {
-    std::map<std::wstring, std::string> entries;
-    AddSnapshot(root, L"", &entries);
-    return entries;
-}
-
-std::wstring Wide(const std::string& utf8) {
-    int size =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(size > 0 ? size : 0, L'\0');
-    if (size > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0], size);
-    }
-    return text;
 }

@@ -1,8 +1,7 @@
 // Runs the real console program as a child process in the test prefix, the way a script would,
-// and reads back what it printed; helpers to compare trees and JSON lines.
+// and reads back what it printed, its lines and its JSON lines.
 #pragma once
 #include <windows.h>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -34,15 +33,15 @@ struct ConsoleRun {
 ConsoleRun RunCliAtConsole(const std::vector<std::wstring>& arguments, const std::wstring& typed,
                            bool ctrlCAtPrompt = false);
 
+// Bad usage as the program reports it: exit code 2, nothing on standard output, and on standard
+// error the reason after the program's name, then the usage lines.
+void ExpectBadUsage(const CliResult& result, const std::string& reason);
+// A page of help: at most 24 lines, each shorter than 80 columns.
+void ExpectFitsAScreen(const std::string& text);
+
 // Lines without their CR LF.
 std::vector<std::string> Lines(const std::string& text);
 // Every line parsed as JSON; a line that does not parse fails the test.
 std::vector<nlohmann::json> JsonLines(const std::string& text);
 // The objects of one kind.
 std::vector<nlohmann::json> OfKind(const std::vector<nlohmann::json>& objects, const char* kind);
-
-// Every entry below root (a long path) by its path relative to root: a folder as "<folder>", a
-// file as its contents. Links are not followed.
-std::map<std::wstring, std::string> Snapshot(const std::wstring& root);
-
-std::wstring Wide(const std::string& utf8);

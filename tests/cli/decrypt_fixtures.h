@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "recovery/key_identify.h"
+#include "tests/support/named_entry.h"
 
 struct DecryptFixture {
     const char* name; // the name before ".crypt", e.g. "report.pdf"
@@ -20,3 +21,7 @@ extern const char LongestPassword[];  // 31 bytes
 extern const int32_t CollisionKeys[2];
 extern const DecryptFixture DecryptFixtures[];
 extern const uint32_t DecryptFixtureCount;
+
+inline const DecryptFixture& Fixture(const char* name) {
+    return EntryNamed(DecryptFixtures, DecryptFixtureCount, name);
+}

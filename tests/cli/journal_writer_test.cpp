@@ -10,7 +10,7 @@
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "tests/support/import_hook.h"
-#include "tests/support/test_window.h"
+#include "tests/support/scratch_tree.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ TEST(JournalWriter, AFailedFlushStopsTheWalkAtOnceWithExitThree) {
         ASSERT_TRUE(WriteWhole(D + name, "x"));
     }
     FlushesLeft = 1;
-    void* realFlush = ReplaceImport("kernel32.dll", "FlushFileBuffers",
-                                    reinterpret_cast<void*>(&FlushThenFail));
+    void* realFlush =
+        ReplaceImport("kernel32.dll", "FlushFileBuffers", reinterpret_cast<void*>(&FlushThenFail));
     void* realTicks =
         ReplaceImport("kernel32.dll", "GetTickCount", reinterpret_cast<void*>(&FastTicks));
     ASSERT_NE(realFlush, nullptr);

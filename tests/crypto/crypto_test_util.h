@@ -1,12 +1,18 @@
-// Helpers shared by the crypto tests: hex conversion, a seeded generator, and block-level
-// definitions of the short tail built from the block operations alone.
+// Helpers shared by the crypto tests: a seeded generator, block-level definitions of CBC and its
+// short tail built from the block operations alone, and the lengths, pieces and vector units the
+// fast paths are tried at.
 #pragma once
+#include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
-#include <cstring>
 #include "crypto/blowfish.h"
 #include "crypto/des.h"
+#include "crypto/des_bitslice.h"
+#include "crypto/simd_level.h"
+#include "tests/support/hex.h"
 
 #ifndef CRYPTO_TEST_ROUNDS
 #define CRYPTO_TEST_ROUNDS 200 // random cases per property; smaller in the product build
@@ -14,26 +20,12 @@
 
 typedef std::vector<uint8_t> Bytes;
 
-inline Bytes FromHex(const std::string& hex) {
-    Bytes out;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        out.push_back(uint8_t(std::stoul(hex.substr(i, 2), nullptr, 16)));
-    return out;
-}
-
-inline std::string ToHex(const uint8_t* data, size_t length) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (size_t i = 0; i < length; i++) {
-        out += digits[data[i] >> 4];
-        out += digits[data[i] & 15];
-    }
-    return out;
-}
-
-inline std::string ToHex(const Bytes& data) {
-    return ToHex(data.data(), data.size());
-}
+// A block cipher's published vector, in hex.
+struct BlockVector {
+    const char* key;
+    const char* plain;
+    const char* cipher;
+};
 
 // xorshift64*: reproducible from its seed on every platform, unlike std::rand.
 struct TestRandom {
@@ -121,4 +113,59 @@ inline Bytes TripleDesCbcByDefinition(const Bytes& in, uint8_t reg[8]) {
             out[i] = in[i] ^ reg[i - whole];
     }
     return out;
+}
+
+inline std::vector<SimdLevel> LevelsHere() {
+    std::vector<SimdLevel> levels;
+    for (int level = SimdLevelPortable; level <= SupportedSimdLevel(); level++)
+        levels.push_back(SimdLevel(level));
+    return levels;
+}
+
+inline const char* LevelName(SimdLevel level) {
+    return level == SimdLevelAvx2 ? "AVX2" : level == SimdLevelSse2 ? "SSE2" : "portable";
+}
+
+// Each test pins levels in turn; the processor's own is back afterwards.
+struct PinnedLevels : ::testing::Test {
+    void TearDown() override { PinSimdLevel(SupportedSimdLevel()); }
+};
+
+// Every length up to 300, the lengths around one and two passes of each width, and a long run
+// with a tail (shorter in the product build, whose tests run emulated).
+inline std::vector<uint32_t> Lengths() {
+    std::vector<uint32_t> lengths;
+    for (uint32_t n = 0; n <= 300; n++)
+        lengths.push_back(n);
+    for (uint32_t batch : {DesSse2Batch, DesAvx2Batch})
+        for (uint32_t passes = 1; passes <= 2; passes++)
+            for (int delta = -17; delta <= 17; delta += 2)
+                lengths.push_back(uint32_t(int(passes * batch * 8) + delta));
+    lengths.push_back(CRYPTO_TEST_ROUNDS >= 200 ? (1u << 20) + 13 : (1u << 16) + 13);
+    return lengths;
+}
+
+// Empty when equal, else where the first difference is, with the 16 bytes from there.
+inline std::string FirstDifference(const uint8_t* ours, const Bytes& expected) {
+    for (size_t i = 0; i < expected.size(); i++) {
+        if (ours[i] != expected[i]) {
+            size_t count = std::min<size_t>(16, expected.size() - i);
+            return "at byte " + std::to_string(i) + ": " + Hex(ours + i, count) + " instead of " +
+                   Hex(&expected[i], count);
+        }
+    }
+    return "";
+}
+
+// Random whole-block pieces, the last one taking the rest.
+inline std::vector<uint32_t> Pieces(TestRandom* random, uint32_t length) {
+    std::vector<uint32_t> pieces;
+    for (uint32_t left = length; left > 0;) {
+        uint32_t piece = left < 8 ? left : 8 * (NextRandom(random) % (left / 8 + 1));
+        if (piece == 0 && NextRandom(random) % 4 != 0)
+            continue;
+        pieces.push_back(piece);
+        left -= piece;
+    }
+    return pieces;
 }

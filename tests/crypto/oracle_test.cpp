@@ -42,11 +42,11 @@ TEST_F(Oracle, BlowfishEcbAndTheRegisterWithoutIv) {
         ASSERT_TRUE(OracleCipher(EVP_bf_ecb(), key.data(), int(key.size()), nullptr, true,
                                  zero.data(), 8, zeroCipher.data()));
         BlowfishSetKey(&State, key.data(), uint32_t(key.size()), nullptr);
-        EXPECT_EQ(ToHex(State.ivRegister, 8), ToHex(zeroCipher)) << "key " << ToHex(key);
+        EXPECT_EQ(Hex(State.ivRegister, 8), Hex(zeroCipher)) << "key " << Hex(key);
         Bytes ours = blocks;
         for (int j = 0; j < 64; j += 8)
             EncryptBytes(&State, &ours[j]);
-        EXPECT_EQ(ToHex(ours), ToHex(expected)) << "key " << ToHex(key);
+        EXPECT_EQ(Hex(ours), Hex(expected)) << "key " << Hex(key);
         for (int j = 0; j < 64; j += 8) {
             uint32_t left = LoadBig(&ours[j]), right = LoadBig(&ours[j + 4]);
             BlowfishDecryptBlock(&State, &left, &right);
@@ -84,8 +84,8 @@ TEST_F(Oracle, BlowfishCbcBothDirections) {
                 BlowfishCbcEncrypt(&State, in.data(), ours.data(), n);
             else
                 BlowfishCbcDecrypt(&State, in.data(), ours.data(), n);
-            ASSERT_EQ(ToHex(ours), ToHex(expected)) << "key " << ToHex(key) << " length " << n;
-            EXPECT_EQ(ToHex(State.ivRegister, 8), ToHex(reg));
+            ASSERT_EQ(Hex(ours), Hex(expected)) << "key " << Hex(key) << " length " << n;
+            EXPECT_EQ(Hex(State.ivRegister, 8), Hex(reg));
         }
     }
 }
@@ -107,8 +107,8 @@ TEST_F(Oracle, BlowfishCfb8) {
         }
         BlowfishSetKey(&State, key.data(), uint32_t(key.size()), iv.data());
         BlowfishCfb8Encrypt(&State, in.data(), ours.data(), n);
-        ASSERT_EQ(ToHex(ours), ToHex(expected)) << "key " << ToHex(key) << " length " << n;
-        EXPECT_EQ(ToHex(State.ivRegister, 8), ToHex(reg));
+        ASSERT_EQ(Hex(ours), Hex(expected)) << "key " << Hex(key) << " length " << n;
+        EXPECT_EQ(Hex(State.ivRegister, 8), Hex(reg));
     }
 }
 
@@ -122,9 +122,9 @@ TEST_F(Oracle, DesEcb) {
         DesSetKey(key.data(), &schedule);
         uint8_t out[8], back[8];
         DesCryptBlock(in.data(), out, &schedule, 1);
-        ASSERT_EQ(ToHex(out, 8), ToHex(expected)) << "key " << ToHex(key);
+        ASSERT_EQ(Hex(out, 8), Hex(expected)) << "key " << Hex(key);
         DesCryptBlock(out, back, &schedule, 0);
-        ASSERT_EQ(ToHex(back, 8), ToHex(in));
+        ASSERT_EQ(Hex(back, 8), Hex(in));
     }
 }
 
@@ -166,8 +166,8 @@ TEST_F(Oracle, TwoKeyEdeCbcDecryptAtEachLevel) {
             memcpy(ProcessTripleDes.ivRegister, iv.data(), 8);
             TripleDesCbcDecrypt(in.data(), ours.data(), n);
             ASSERT_TRUE(ours == expected)
-                << "level " << level << " key " << ToHex(key) << " length " << n;
-            EXPECT_EQ(ToHex(ProcessTripleDes.ivRegister, 8), ToHex(reg));
+                << "level " << level << " key " << Hex(key) << " length " << n;
+            EXPECT_EQ(Hex(ProcessTripleDes.ivRegister, 8), Hex(reg));
             // In place, in two calls split at a random whole block.
             uint32_t split = 8 * (NextRandom(&random) % (n / 8 + 1));
             Bytes inPlace = in;
@@ -182,7 +182,7 @@ TEST_F(Oracle, TwoKeyEdeCbcDecryptAtEachLevel) {
         TripleDesEncryptBlock(iv.data(), block);
         ASSERT_TRUE(OracleCipher(EVP_des_ede_ecb(), key.data(), 16, nullptr, true, iv.data(), 8,
                                  expectedBlock));
-        EXPECT_EQ(ToHex(block, 8), ToHex(expectedBlock, 8));
+        EXPECT_EQ(Hex(block, 8), Hex(expectedBlock, 8));
     }
 }
 
@@ -207,8 +207,8 @@ TEST_F(Oracle, BlowfishCbcDecryptAtEveryLength) {
         }
         BlowfishSetKey(&State, key.data(), uint32_t(key.size()), iv.data());
         BlowfishCbcDecrypt(&State, in.data(), ours.data(), n);
-        ASSERT_TRUE(ours == expected) << "key " << ToHex(key) << " length " << n;
-        EXPECT_EQ(ToHex(State.ivRegister, 8), ToHex(reg));
+        ASSERT_TRUE(ours == expected) << "key " << Hex(key) << " length " << n;
+        EXPECT_EQ(Hex(State.ivRegister, 8), Hex(reg));
         uint32_t split = 8 * (NextRandom(&random) % (n / 8 + 1));
         Bytes inPlace = in;
         BlowfishReset(&State);
@@ -235,7 +235,7 @@ TEST_F(Oracle, Sha256InRandomPieces) {
             done += piece;
         }
         Sha256Final(&context, ours);
-        ASSERT_EQ(ToHex(ours, 32), ToHex(expected, 32)) << "length " << n;
+        ASSERT_EQ(Hex(ours, 32), Hex(expected, 32)) << "length " << n;
     }
 }
 

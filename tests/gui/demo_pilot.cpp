@@ -4,6 +4,7 @@
 // C:\rescindo-demo\<name> in the sandbox) before going on; at the end it presses Exit.
 #include "res/resource.h"
 #include "tests/support/program_driver.h"
+#include "tests/support/wide_text.h"
 
 #include <cstdio>
 #include <cstring>
@@ -24,13 +25,6 @@ HWND WaitForTopLevel(const wchar_t* caption, DWORD limitMs) {
         Sleep(50);
     }
     return nullptr;
-}
-
-std::string Utf8(const std::wstring& text) {
-    char buffer[4096];
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                     buffer, sizeof(buffer), nullptr, nullptr);
-    return std::string(buffer, length > 0 ? length : 0);
 }
 
 // Tells the script where the dialog (and the box above it, if any) is and waits for its

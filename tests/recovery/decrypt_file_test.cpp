@@ -10,11 +10,11 @@
 #include "recovery/key_select.h"
 #include "recovery/password_key.h"
 #include "tests/recovery/cipher_state_reset.h"
-#include "tests/recovery/hex_text.h"
+#include "tests/support/hex.h"
 #include "tests/recovery/crypt_fixtures.h"
 #include "tests/recovery/removed_files.h"
 #include "tests/support/import_hook.h"
-#include "tests/recovery/scratch_files.h"
+#include "tests/support/scratch_tree.h"
 #include "common/run_state.h"
 
 namespace {
@@ -31,7 +31,7 @@ class CryptFileDecryptor : public ::testing::Test {
     static std::wstring PlaceFixture(const std::wstring& folder, const wchar_t* name,
                                      uint32_t index) {
         std::wstring path = folder + name;
-        EXPECT_TRUE(WriteWholeFile(path, CryptFixtures[index].cipher, CryptFixtures[index].size));
+        EXPECT_TRUE(WriteWhole(path, CryptFixtures[index].cipher, CryptFixtures[index].size));
         return path;
     }
     static uint32_t FixtureOfSize(int32_t selector, uint32_t size) {
@@ -58,13 +58,13 @@ TEST_F(CryptFileDecryptor, OpenSslCiphertextsDecryptByteForByte) {
 
         std::string output, stillInput;
         std::string plain(reinterpret_cast<const char*>(fixture.plain), fixture.size);
-        ASSERT_TRUE(ReadWholeFile(folder + name + L".bin", &output)) << fixture.name;
+        ASSERT_TRUE(ReadWhole(folder + name + L".bin", &output)) << fixture.name;
         ASSERT_EQ(output.size(), plain.size()) << fixture.name;
         for (size_t at = 0; at < plain.size(); at += 64) {
             ASSERT_EQ(Hex(output.substr(at, 64), 64), Hex(plain.substr(at, 64), 64))
                 << fixture.name << " at byte " << at;
         }
-        ASSERT_TRUE(ReadWholeFile(input, &stillInput));
+        ASSERT_TRUE(ReadWhole(input, &stillInput));
         EXPECT_TRUE(stillInput ==
                     std::string(reinterpret_cast<const char*>(fixture.cipher), fixture.size))
             << fixture.name << ": the input changed";
@@ -75,7 +75,7 @@ TEST_F(CryptFileDecryptor, CounterNamesTheOutputAndTheSameInputDecryptsAlike) {
     std::wstring folder = MakeScratchFolder(L"counter");
     uint32_t index = FixtureOfSize(CryptFixtureKeyIndex, 8195);
     std::wstring input = PlaceFixture(folder, L"report.doc.crypt", index);
-    ASSERT_TRUE(WriteWholeFile(folder + L"report.doc", "old", 3));
+    ASSERT_TRUE(WriteWhole(folder + L"report.doc", "old", 3));
     ASSERT_TRUE(CreateDirectoryW((folder + L"report.doc(0)").c_str(), nullptr));
     ASSERT_EQ(DecryptCryptFile(input.c_str()), DecryptOk);
     ASSERT_EQ(DecryptCryptFile(input.c_str()), DecryptOk);
@@ -83,13 +83,13 @@ TEST_F(CryptFileDecryptor, CounterNamesTheOutputAndTheSameInputDecryptsAlike) {
     EXPECT_EQ(ListFolder(folder),
               L"report.doc|report.doc(0)|report.doc(1)|report.doc(2)|report.doc.crypt");
     std::string first, second, old;
-    ASSERT_TRUE(ReadWholeFile(folder + L"report.doc(1)", &first));
-    ASSERT_TRUE(ReadWholeFile(folder + L"report.doc(2)", &second));
-    ASSERT_TRUE(ReadWholeFile(folder + L"report.doc", &old));
+    ASSERT_TRUE(ReadWhole(folder + L"report.doc(1)", &first));
+    ASSERT_TRUE(ReadWhole(folder + L"report.doc(2)", &second));
+    ASSERT_TRUE(ReadWhole(folder + L"report.doc", &old));
     EXPECT_TRUE(first ==
                 std::string(reinterpret_cast<const char*>(CryptFixtures[index].plain), 8195))
-        << Hex(first);
-    EXPECT_TRUE(second == first) << Hex(second);
+        << Hex(first, 32);
+    EXPECT_TRUE(second == first) << Hex(second, 32);
     EXPECT_EQ(old, "old");
 }
 
@@ -100,7 +100,7 @@ TEST_F(CryptFileDecryptor, OnlyAFinalCaseExactCryptExtensionIsTaken) {
     const wchar_t* refused[] = {L"photo.CRYPT",     L"archive.crypt.bak", L"plain",
                                 L"dir.crypt\\file", L"my.folder\\file",   L"b.cryptx"};
     for (const wchar_t* name : refused) {
-        ASSERT_TRUE(WriteWholeFile(folder + name, "data", 4));
+        ASSERT_TRUE(WriteWhole(folder + name, "data", 4));
     }
     std::wstring before = ListFolder(folder);
     for (const wchar_t* name : refused) {
@@ -143,8 +143,8 @@ TEST_F(CryptFileDecryptor, MissingInputAndOverlongPathReturnTwoAndCreateNothing)
     std::wstring tooLong = folder + std::wstring(246, L'g') + L".crypt";
     ASSERT_EQ(fits.size(), 259u);
     uint32_t index = FixtureOfSize(CryptFixtureKeyIndex, 8192);
-    ASSERT_TRUE(WriteWholeFile(fits, CryptFixtures[index].cipher, 8192));
-    ASSERT_TRUE(WriteWholeFile(L"\\\\?\\" + tooLong, CryptFixtures[index].cipher, 8192));
+    ASSERT_TRUE(WriteWhole(fits, CryptFixtures[index].cipher, 8192));
+    ASSERT_TRUE(WriteWhole(L"\\\\?\\" + tooLong, CryptFixtures[index].cipher, 8192));
     std::wstring before = ListFolder(folder);
     EXPECT_EQ(DecryptCryptFile(tooLong.c_str()), DecryptOpenFailed);
     EXPECT_EQ(ListFolder(folder), before);
@@ -186,7 +186,7 @@ HANDLE WINAPI CreateWhereTaken(LPCWSTR name, DWORD access, DWORD share,
     if (disposition == CREATE_NEW && !AppearingName.empty()) {
         std::wstring appearing = AppearingName;
         AppearingName.clear();
-        WriteWholeFile(appearing, "someone else's", 14);
+        WriteWhole(appearing, "someone else's", 14);
     }
     return file;
 }
@@ -227,7 +227,7 @@ TEST_F(CryptFileDecryptor, NoFittingNameReturnsThreeAndCreatesNothing) {
     uint32_t error = 0;
     for (int i = 0; i < 2; ++i) {
         std::wstring input = bases[i] + L".crypt";
-        ASSERT_TRUE(WriteWholeFile(input, "12345678", 8));
+        ASSERT_TRUE(WriteWhole(input, "12345678", 8));
         std::wstring before = ListFolder(folder);
         TakenPrefix = bases[i];
         DecryptResult result = DecryptCryptFileTo(input.c_str(), nullptr, output, &error);
@@ -269,9 +269,9 @@ TEST_F(CryptFileDecryptor, ANameThatAppearsWhileTheOutputIsWrittenIsNeverOverwri
     UnhookNames();
     EXPECT_EQ(result, DecryptOk);
     std::string appeared, output;
-    ASSERT_TRUE(ReadWholeFile(folder + L"late.txt", &appeared));
+    ASSERT_TRUE(ReadWhole(folder + L"late.txt", &appeared));
     EXPECT_EQ(appeared, "someone else's");
-    ASSERT_TRUE(ReadWholeFile(folder + L"late.txt(0)", &output));
+    ASSERT_TRUE(ReadWhole(folder + L"late.txt(0)", &output));
     EXPECT_EQ(output.size(), 16384u);
 }
 
@@ -432,7 +432,7 @@ TEST_F(CryptFileDecryptor, TheUnfinishedFileHasANameOfItsOwn) {
     std::wstring folder = MakeScratchFolder(L"part");
     std::wstring input =
         PlaceFixture(folder, L"p.doc.crypt", FixtureOfSize(CryptFixtureKeyIndex, 16384));
-    ASSERT_TRUE(WriteWholeFile(folder + L"p.doc.part", "mine", 4));
+    ASSERT_TRUE(WriteWhole(folder + L"p.doc.part", "mine", 4));
     StartRecordingRemovals();
     RealMoveFile = reinterpret_cast<decltype(&MoveFileW)>(
         ReplaceImport("kernel32.dll", "MoveFileW", reinterpret_cast<void*>(&RecordMove)));
@@ -450,7 +450,7 @@ TEST_F(CryptFileDecryptor, TheUnfinishedFileHasANameOfItsOwn) {
     EXPECT_EQ(Moves[0].second, folder + L"p.doc");
     EXPECT_EQ(Moves[0].sizeBefore, 16384u); // whole before it took the final name
     std::string mine;
-    ASSERT_TRUE(ReadWholeFile(folder + L"p.doc.part", &mine));
+    ASSERT_TRUE(ReadWhole(folder + L"p.doc.part", &mine));
     EXPECT_EQ(mine, "mine");
     EXPECT_EQ(ListFolder(folder), L"p.doc|p.doc.crypt|p.doc.part");
 }

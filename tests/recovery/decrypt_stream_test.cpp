@@ -15,10 +15,10 @@
 #include "recovery/password_key.h"
 #include "tests/recovery/cipher_state_reset.h"
 #include "tests/recovery/crypt_fixtures.h"
-#include "tests/recovery/hex_text.h"
+#include "tests/support/hex.h"
 #include "tests/recovery/removed_files.h"
 #include "tests/support/import_hook.h"
-#include "tests/recovery/scratch_files.h"
+#include "tests/support/scratch_tree.h"
 #include "common/run_state.h"
 
 namespace {
@@ -73,13 +73,13 @@ std::string FirstDifference(const std::string& ours, const std::string& expected
 TEST_F(CryptFileDecryptorLarge, EachCipherDecryptsAsOneChain) {
     std::wstring folder = MakeScratchFolder(L"large");
     std::wstring input = folder + L"big.bin.crypt";
-    ASSERT_TRUE(WriteWholeFile(input, cipher.data(), cipher.size()));
+    ASSERT_TRUE(WriteWhole(input, cipher.data(), cipher.size()));
     for (int32_t selector : {CryptFixtureKeyIndex, KeySelectorPassword}) {
         std::string expected = DecryptInMemory(selector);
         RunState.KeySelector = selector;
         ASSERT_EQ(DecryptCryptFile(input.c_str()), DecryptOk) << selector;
         std::string output;
-        ASSERT_TRUE(ReadWholeFile(folder + L"big.bin", &output));
+        ASSERT_TRUE(ReadWhole(folder + L"big.bin", &output));
         EXPECT_EQ(FirstDifference(output, expected), "") << "selector " << selector;
         ASSERT_TRUE(DeleteFileW((folder + L"big.bin").c_str()));
     }
@@ -97,7 +97,7 @@ HANDLE WINAPI NoThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LP
 TEST_F(CryptFileDecryptorLarge, WithoutAHelperThreadTheResultIsTheSame) {
     std::wstring folder = MakeScratchFolder(L"nothread");
     std::wstring input = folder + L"big.crypt";
-    ASSERT_TRUE(WriteWholeFile(input, cipher.data(), cipher.size()));
+    ASSERT_TRUE(WriteWhole(input, cipher.data(), cipher.size()));
     std::string expected = DecryptInMemory(KeySelectorPassword);
     RunState.KeySelector = KeySelectorPassword;
     RealCreateThread = reinterpret_cast<decltype(&CreateThread)>(
@@ -107,7 +107,7 @@ TEST_F(CryptFileDecryptorLarge, WithoutAHelperThreadTheResultIsTheSame) {
     ReplaceImport("kernel32.dll", "CreateThread", reinterpret_cast<void*>(RealCreateThread));
     EXPECT_EQ(result, DecryptOk);
     std::string output;
-    ASSERT_TRUE(ReadWholeFile(folder + L"big", &output));
+    ASSERT_TRUE(ReadWhole(folder + L"big", &output));
     EXPECT_EQ(FirstDifference(output, expected), "");
 }
 
@@ -138,7 +138,7 @@ BOOL WINAPI WriteThenFail(HANDLE file, LPCVOID data, DWORD size, LPDWORD written
 TEST_F(CryptFileDecryptorLarge, AFailurePartWayWritesTheChunksBeforeItThenRemovesThem) {
     std::wstring folder = MakeScratchFolder(L"largefail");
     std::wstring input = folder + L"big.crypt";
-    ASSERT_TRUE(WriteWholeFile(input, cipher.data(), cipher.size()));
+    ASSERT_TRUE(WriteWhole(input, cipher.data(), cipher.size()));
     std::string expected = DecryptInMemory(CryptFixtureKeyIndex);
     RunState.KeySelector = CryptFixtureKeyIndex;
     wchar_t output[DecryptNameCapacity];
@@ -194,7 +194,7 @@ int StopAfterSomeChunks() {
 TEST_F(CryptFileDecryptorLarge, ProgressByChunkAndAStopPartWayLeavesNothing) {
     std::wstring folder = MakeScratchFolder(L"largestop");
     std::wstring input = folder + L"big.crypt";
-    ASSERT_TRUE(WriteWholeFile(input, cipher.data(), cipher.size()));
+    ASSERT_TRUE(WriteWhole(input, cipher.data(), cipher.size()));
     std::string expected = DecryptInMemory(KeySelectorPassword);
     RunState.KeySelector = KeySelectorPassword;
     const DecryptWatch watch = {RecordProgress, StopAfterSomeChunks};
@@ -210,7 +210,7 @@ TEST_F(CryptFileDecryptorLarge, ProgressByChunkAndAStopPartWayLeavesNothing) {
     EXPECT_EQ(Watched.done, chunks);
     EXPECT_EQ(Watched.all, static_cast<uint64_t>(LargeSize));
     std::string whole;
-    ASSERT_TRUE(ReadWholeFile(folder + L"big", &whole));
+    ASSERT_TRUE(ReadWhole(folder + L"big", &whole));
     EXPECT_EQ(FirstDifference(whole, expected), "");
 
     Watched = WatchRecord{{}, 0, 3};

@@ -12,10 +12,11 @@
 #include "recovery/key_select.h"
 #include "recovery/password_key.h"
 #include "tests/recovery/cipher_state_reset.h"
-#include "tests/recovery/hex_text.h"
+#include "tests/support/hex.h"
 #include "tests/support/import_hook.h"
 #include "tests/recovery/key_samples.h"
-#include "tests/recovery/scratch_files.h"
+#include "tests/support/scratch_tree.h"
+#include "tests/support/wide_text.h"
 #include "common/run_state.h"
 
 namespace {
@@ -30,33 +31,19 @@ class KeyFiles : public ::testing::Test {
     }
 };
 
-std::wstring Wide(const char* text) {
-    return std::wstring(text, text + std::strlen(text));
-}
-
-const KeySample& SampleNamed(const char* name) {
-    for (uint32_t i = 0; i < KeySampleCount; ++i) {
-        if (std::strcmp(KeySamples[i].name, name) == 0) {
-            return KeySamples[i];
-        }
-    }
-    ADD_FAILURE() << "no sample " << name;
-    return KeySamples[0];
-}
-
 std::string Bytes(const uint8_t* data, uint32_t size) {
     return std::string(reinterpret_cast<const char*>(data), size);
 }
 
 std::wstring PlaceEncrypted(const std::wstring& folder, const KeySample& sample) {
     std::wstring path = folder + Wide(sample.name) + L".crypt";
-    EXPECT_TRUE(WriteWholeFile(path, sample.cipher, sample.size));
+    EXPECT_TRUE(WriteWhole(path, sample.cipher, sample.size));
     return path;
 }
 
 std::wstring PlacePlain(const std::wstring& folder, const KeySample& sample) {
     std::wstring path = folder + Wide(sample.name);
-    EXPECT_TRUE(WriteWholeFile(path, sample.plain, sample.size));
+    EXPECT_TRUE(WriteWhole(path, sample.plain, sample.size));
     return path;
 }
 
@@ -85,9 +72,9 @@ TEST_F(KeyFiles, EachFileInAFolderIsIdentifiedAndDecryptsUnderItsKey) {
         ASSERT_EQ(DecryptCryptFile(path.c_str()), DecryptOk) << sample.name;
         ++decrypted;
         std::string output;
-        ASSERT_TRUE(ReadWholeFile(folder + Wide(sample.name), &output)) << sample.name;
+        ASSERT_TRUE(ReadWhole(folder + Wide(sample.name), &output)) << sample.name;
         EXPECT_TRUE(output == Bytes(sample.plain, sample.size))
-            << sample.name << ": " << Hex(output) << " not " << Hex(sample.plain, 32);
+            << sample.name << ": " << Hex(output, 32) << " not " << Hex(sample.plain, 32);
     }
     EXPECT_EQ(RunState.UnlockedCount, decrypted);
     EXPECT_GE(decrypted, 20);
@@ -123,7 +110,7 @@ TEST_F(KeyFiles, ARealExecutableIsKnownByItsHeaders) {
     BlowfishCbcEncrypt(&ProcessBlowfish, data, data, static_cast<uint32_t>(image.size()));
     std::wstring folder = MakeScratchFolder(L"executable");
     std::wstring path = folder + L"tool.exe.crypt";
-    ASSERT_TRUE(WriteWholeFile(path, image.data(), image.size()));
+    ASSERT_TRUE(WriteWhole(path, image.data(), image.size()));
     KeyMatch match;
     EXPECT_EQ(IdentifyCryptFileKey(path.c_str(), 1, &match), KeyFound);
     EXPECT_EQ(match.selector, KeySelectorPassword);
@@ -145,8 +132,8 @@ TEST_F(KeyFiles, OddInputsHaveTheirOwnAnswersAndNothingIsWritten) {
     PlaceEncrypted(folder, SampleNamed("tiny.jpg"));
     PlaceEncrypted(folder, SampleNamed("readme.txt"));
     ASSERT_TRUE(CreateDirectoryW((folder + L"folder.pdf.crypt").c_str(), nullptr));
-    ASSERT_TRUE(WriteWholeFile(folder + L"report.crypt", "12345678", 8));
-    ASSERT_TRUE(WriteWholeFile(folder + L"photo.jpg.CRYPT", "12345678", 8));
+    ASSERT_TRUE(WriteWhole(folder + L"report.crypt", "12345678", 8));
+    ASSERT_TRUE(WriteWhole(folder + L"photo.jpg.CRYPT", "12345678", 8));
     std::wstring before = ListFolder(folder);
 
     struct Case {
@@ -199,7 +186,7 @@ TEST_F(KeyFiles, APairIsConfirmedOverTheWholeFile) {
         RunState.KeySelector = match.selector;
         ASSERT_EQ(DecryptCryptFile(encrypted.c_str()), DecryptOk) << name;
         std::string output;
-        ASSERT_TRUE(ReadWholeFile(original + L"(0)", &output));
+        ASSERT_TRUE(ReadWhole(original + L"(0)", &output));
         EXPECT_TRUE(output == Bytes(sample.plain, sample.size)) << name;
     }
     const KeySample& slides = SampleNamed("slides.pptx");
@@ -232,7 +219,7 @@ TEST_F(KeyFiles, APairThatDoesNotFitSaysWhy) {
         {"is one byte shorter", original.substr(1), KeySizesDiffer},
     };
     for (const Case& c : cases) {
-        ASSERT_TRUE(WriteWholeFile(folder + L"original", c.original.data(), c.original.size()));
+        ASSERT_TRUE(WriteWhole(folder + L"original", c.original.data(), c.original.size()));
         KeyMatch match;
         EXPECT_EQ(FindPairFileKey((folder + L"original").c_str(), encrypted.c_str(), 1, &match),
                   c.expected)
@@ -241,10 +228,10 @@ TEST_F(KeyFiles, APairThatDoesNotFitSaysWhy) {
     }
 
     // Too short to tell, not files, or missing.
-    ASSERT_TRUE(WriteWholeFile(folder + L"empty", "", 0));
-    ASSERT_TRUE(WriteWholeFile(folder + L"empty.crypt", "", 0));
-    ASSERT_TRUE(WriteWholeFile(folder + L"three", "abc", 3));
-    ASSERT_TRUE(WriteWholeFile(folder + L"three.crypt", "xyz", 3));
+    ASSERT_TRUE(WriteWhole(folder + L"empty", "", 0));
+    ASSERT_TRUE(WriteWhole(folder + L"empty.crypt", "", 0));
+    ASSERT_TRUE(WriteWhole(folder + L"three", "abc", 3));
+    ASSERT_TRUE(WriteWhole(folder + L"three.crypt", "xyz", 3));
     ASSERT_TRUE(CreateDirectoryW((folder + L"sub").c_str(), nullptr));
     std::wstring before = ListFolder(folder);
     struct Pair {

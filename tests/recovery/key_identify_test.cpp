@@ -15,8 +15,9 @@
 #include "recovery/password_key.h"
 #include "tests/crypto/openssl_oracle.h"
 #include "tests/recovery/cipher_state_reset.h"
-#include "tests/recovery/hex_text.h"
+#include "tests/support/hex.h"
 #include "tests/recovery/key_samples.h"
+#include "tests/support/wide_text.h"
 
 namespace {
 
@@ -28,20 +29,12 @@ class KeyIdentify : public ::testing::Test {
     }
 };
 
-std::wstring Wide(const char* text) {
-    return std::wstring(text, text + std::strlen(text));
-}
-
 // The sample's extension, as the name before ".crypt" gives it.
 std::wstring ExtensionOf(const KeySample& sample) {
     std::wstring name = Wide(sample.name) + L".crypt";
     uint32_t length = 0;
     const wchar_t* extension = TypeExtensionOfCryptName(name.c_str(), &length);
     return extension ? std::wstring(extension, length) : std::wstring();
-}
-
-CipherHead HeadOf(const uint8_t* cipher, uint64_t size) {
-    return {cipher, size < KeyHeadSize ? static_cast<uint32_t>(size) : KeyHeadSize, size};
 }
 
 uint32_t BitOf(int32_t selector) {
@@ -79,36 +72,6 @@ TEST_F(KeyIdentify, EachSampleGetsItsOwnKeyOrItsReason) {
     EXPECT_EQ(std::memcmp(&ProcessTripleDes, &desBefore, sizeof desBefore), 0);
     EXPECT_EQ(std::memcmp(&ProcessBlowfish, &blowfishBefore, sizeof blowfishBefore), 0);
     EXPECT_EQ(CipherStateReady, 0);
-}
-
-TEST_F(KeyIdentify, HeadBytesDecryptAsOpenSslEncryptedThem) {
-    std::mt19937 random(7);
-    for (uint32_t i = 0; i < KeySampleCount; ++i) {
-        const KeySample& sample = KeySamples[i];
-        HeadKey key;
-        PrepareHeadKey(&key, sample.selector);
-        CipherHead head = HeadOf(sample.cipher, sample.size);
-        uint8_t plain[KeyHeadSize];
-        ASSERT_TRUE(DecryptHeadBytes(&key, &head, 0, head.length, plain)) << sample.name;
-        EXPECT_EQ(Hex(plain, head.length), Hex(sample.plain, head.length)) << sample.name;
-        for (int trial = 0; trial < 50 && head.length != 0; ++trial) {
-            uint32_t offset = random() % head.length;
-            uint32_t count = random() % (head.length - offset + 1);
-            std::memset(plain, 0, sizeof plain);
-            ASSERT_TRUE(DecryptHeadBytes(&key, &head, offset, count, plain));
-            ASSERT_EQ(Hex(plain, count), Hex(sample.plain + offset, count))
-                << sample.name << " at " << offset << " count " << count;
-        }
-        EXPECT_FALSE(DecryptHeadBytes(&key, &head, head.length, 1, plain)) << sample.name;
-    }
-    // A block read only in part cannot be decrypted; the bytes before it can.
-    const KeySample& large = KeySamples[KeySampleCount - 1];
-    HeadKey key;
-    PrepareHeadKey(&key, large.selector);
-    CipherHead part = {large.cipher, 21, large.size};
-    uint8_t plain[16];
-    EXPECT_TRUE(DecryptHeadBytes(&key, &part, 0, 16, plain));
-    EXPECT_FALSE(DecryptHeadBytes(&key, &part, 16, 1, plain));
 }
 
 // Random heads fit no key. Every length up to a few blocks, and a whole head, each in a buffer of
@@ -205,16 +168,6 @@ TEST_F(KeyIdentify, TwoKeysFittingAShortSignatureAreNotBothAccepted) {
     // The bitmap header's fields tell them apart.
     EXPECT_EQ(IdentifyKeyBySignature(L"bmp", 3, &head, 1, &match), KeyFound);
     EXPECT_EQ(match.selector, encryptedUnder);
-}
-
-const KeySample& SampleNamed(const char* name) {
-    for (uint32_t i = 0; i < KeySampleCount; ++i) {
-        if (std::strcmp(KeySamples[i].name, name) == 0) {
-            return KeySamples[i];
-        }
-    }
-    ADD_FAILURE() << "no sample " << name;
-    return KeySamples[0];
 }
 
 // The first 256 bytes of a sample with one field changed, encrypted by OpenSSL under key 3, as a
@@ -335,46 +288,6 @@ TEST(CryptNames, TheTypeIsTheExtensionBeforeCrypt) {
     }
     EXPECT_TRUE(IsCryptName(L"dir.v2\\report.crypt"));
     EXPECT_FALSE(IsCryptName(L"dir.crypt\\report"));
-}
-
-// Each entry is well formed, fits the head that is read, and gives a wrong key at least 24 bits
-// to match by chance: magics shorter than three bytes come with a check of further fields.
-TEST(SignatureTable, EveryEntryIsUsable) {
-    for (uint32_t s = 0; s < FileSignatureCount; ++s) {
-        const FileSignature& signature = FileSignatures[s];
-        std::string extensions = signature.extensions;
-        EXPECT_FALSE(extensions.empty());
-        EXPECT_EQ(extensions.find("  "), std::string::npos) << extensions;
-        EXPECT_NE(extensions.front(), ' ') << extensions;
-        EXPECT_NE(extensions.back(), ' ') << extensions;
-        for (char c : extensions) {
-            EXPECT_TRUE((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ') << extensions;
-        }
-        uint32_t magicBytes = 0;
-        for (const MagicBytes& magic : signature.magic) {
-            EXPECT_EQ(magic.length == 0, magic.bytes == nullptr) << extensions;
-            magicBytes += magic.length;
-        }
-        EXPECT_NE(signature.magic[0].length, 0) << extensions;
-        EXPECT_LE(SignatureExtent(&signature), KeyHeadSize) << extensions;
-        EXPECT_TRUE(magicBytes >= 3 || signature.check != NoFurtherCheck) << extensions;
-    }
-    // Types the program is expected to know.
-    const wchar_t* known[] = {L"pdf", L"zip", L"docx", L"xlsx",   L"pptx", L"odt", L"png", L"jpg",
-                              L"gif", L"bmp", L"doc",  L"xls",    L"ppt",  L"msg", L"rar", L"7z",
-                              L"gz",  L"rtf", L"mp3",  L"sqlite", L"exe",  L"dll"};
-    for (const wchar_t* extension : known) {
-        bool covered = false;
-        for (uint32_t s = 0; s < FileSignatureCount; ++s) {
-            covered =
-                covered || SignatureCoversExtension(&FileSignatures[s], extension,
-                                                    static_cast<uint32_t>(std::wcslen(extension)));
-        }
-        EXPECT_TRUE(covered) << std::string(extension, extension + std::wcslen(extension));
-    }
-    EXPECT_FALSE(SignatureCoversExtension(&FileSignatures[0], L"pd", 2));
-    EXPECT_FALSE(SignatureCoversExtension(&FileSignatures[0], L"pdfx", 4));
-    EXPECT_TRUE(SignatureCoversExtension(&FileSignatures[0], L"PdF", 3));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "recovery/key_identify.h"
+#include "tests/support/named_entry.h"
 
 struct KeySample {
     const char* name; // the name before ".crypt", e.g. "report.pdf"
@@ -17,3 +18,12 @@ struct KeySample {
 extern const char KeySamplePassword[];
 extern const KeySample KeySamples[];
 extern const uint32_t KeySampleCount;
+
+inline const KeySample& SampleNamed(const char* name) {
+    return EntryNamed(KeySamples, KeySampleCount, name);
+}
+
+// What identification reads of an encrypted sample: its first KeyHeadSize bytes at most.
+inline CipherHead HeadOf(const uint8_t* cipher, uint64_t size) {
+    return {cipher, size < KeyHeadSize ? static_cast<uint32_t>(size) : KeyHeadSize, size};
+}

@@ -12,7 +12,7 @@
 #include "recovery/password_key.h"
 #include "tests/recovery/cipher_state_reset.h"
 #include "tests/crypto/openssl_oracle.h"
-#include "tests/recovery/hex_text.h"
+#include "tests/support/hex.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "recovery/key_select.h"
 #include "recovery/password_key.h"
 #include "tests/recovery/cipher_state_reset.h"
-#include "tests/recovery/hex_text.h"
+#include "tests/support/hex.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "tests/recovery/scratch_files.h"
+#include "tests/support/scratch_tree.h"
 #include "tests/support/import_hook.h"
 
 namespace {
@@ -13,7 +13,7 @@ std::vector<RemovedFile> Removed;
 
 BOOL WINAPI RecordThenDelete(LPCWSTR path) {
     RemovedFile file = {path, ""};
-    ReadWholeFile(path, &file.contents);
+    ReadWhole(path, &file.contents);
     Removed.push_back(file);
     return RealDeleteFile(path);
 }
