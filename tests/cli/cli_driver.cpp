@@ -122,6 +122,30 @@ BOOL WINAPI LetCtrlCPass(DWORD event) {
 
 } // namespace
 
+PROCESS_INFORMATION StartCliWritingTo(const std::vector<std::wstring>& arguments, HANDLE output) {
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE nul =
+        CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherited, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nul;
+    startup.hStdOutput = output;
+    startup.hStdError = nul;
+    std::wstring commandLine = Quoted(ProgramPath);
+    for (const std::wstring& argument : arguments) {
+        commandLine += L" " + Quoted(argument);
+    }
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(ProgramPath.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                        CREATE_NO_WINDOW, nullptr, L"C:\\", &startup, &process)) {
+        ADD_FAILURE() << "cannot start the program: error " << GetLastError();
+    }
+    CloseHandle(nul);
+    return process;
+}
+
 CliResult RunCli(const std::vector<std::wstring>& arguments, const std::wstring& workingDirectory,
                  const std::wstring& inputFile) {
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};

@@ -33,6 +33,10 @@ struct ConsoleRun {
 ConsoleRun RunCliAtConsole(const std::vector<std::wstring>& arguments, const std::wstring& typed,
                            bool ctrlCAtPrompt = false);
 
+// Starts the program with its standard output into output (say, a pipe nobody reads) and its
+// standard input and error on NUL; the caller waits for it or ends it, and closes the handles.
+PROCESS_INFORMATION StartCliWritingTo(const std::vector<std::wstring>& arguments, HANDLE output);
+
 // Bad usage as the program reports it: exit code 2, nothing on standard output, and on standard
 // error the reason after the program's name, then the usage lines.
 void ExpectBadUsage(const CliResult& result, const std::string& reason);

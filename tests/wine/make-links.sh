@@ -22,3 +22,10 @@ if [ -d "$h" ]; then
         ln -s "../l$((n + 1))" "$h/l$n/x2"
     done
 fi
+# Drive H: of the console program's tests: H:\photos\out -> H:\elsewhere, a link out of the
+# folder H:\photos, and H:\photos\in -> H:\photos\inside, one that stays in it.
+if [ -d "$1/h" ]; then
+    mkdir -p "$1/h/photos/inside" "$1/h/elsewhere"
+    ln -s ../elsewhere "$1/h/photos/out"
+    ln -s inside "$1/h/photos/in"
+fi
