@@ -77,4 +77,85 @@ TEST(DamageSuffix, AsThePatternHasIt) {
     EXPECT_FALSE(CarriesDamageSuffix(L"\\\\?\\D:\\a b\\c-d "));
 }
 
+// The pattern matched on a name alone, never saying no where the platform's listing says yes:
+// for the damaged-name pattern exactly CarriesDamageSuffix, over every name of up to six
+// characters from a small alphabet.
+TEST(CouldMatch, NeverMissesWhatThePatternMatches) {
+    const wchar_t alphabet[] = {L'a', L' ', L'-', L'.'};
+    std::wstring name;
+    for (int length = 0; length <= 6; ++length) {
+        int combinations = 1;
+        for (int i = 0; i < length; ++i) {
+            combinations *= 4;
+        }
+        for (int n = 0; n < combinations; ++n) {
+            name.clear();
+            for (int i = 0, rest = n; i < length; ++i, rest /= 4) {
+                name += alphabet[rest % 4];
+            }
+            std::wstring path = L"\\\\?\\D:\\" + name;
+            EXPECT_EQ(NameCouldMatch(name.c_str(), SuffixPattern),
+                      CarriesDamageSuffix(path.c_str()))
+                << "\"" << std::string(name.begin(), name.end()) << "\"";
+        }
+    }
+}
+
+TEST(CouldMatch, OtherPatternsCaseAndLettersOfOtherScripts) {
+    const struct {
+        const wchar_t* name;
+        const wchar_t* pattern;
+        int could;
+    } cases[] = {
+        {L"report.pdf.crypt", L"*.crypt", 1},
+        {L"REPORT.PDF.CRYPT", L"*.crypt", 1},
+        {L"a.crypt.bak", L"*.crypt", 0},
+        {L".crypt", L"*.crypt", 1},
+        {L"crypt", L"*.crypt", 0},
+        {L"x.CR\u0130PT", L"*.crypt", 1},
+        {L"abc", L"a?c", 1},
+        {L"ac", L"a?c", 0},
+        {L"ab", L"ab?", 1},
+        {L"", L"*", 1},
+        {L"", L"", 1},
+        {L"a", L"", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(NameCouldMatch(c.name, c.pattern), c.could)
+            << std::wstring(c.name).size() << " " << std::wstring(c.pattern).size();
+    }
+}
+
+// The copy's form restore --keep-both gives a taken name, as Windows Explorer names copies, and
+// the journal reader's test for it.
+TEST(CopyName, AsExplorerNamesCopies) {
+    const struct {
+        const wchar_t* path;
+        int isFolder;
+        int number;
+        const wchar_t* copy;
+    } cases[] = {
+        {L"\\\\?\\D:\\photo.jpg", 0, 2, L"\\\\?\\D:\\photo (2).jpg"},
+        {L"\\\\?\\D:\\archive.tar.gz", 0, 3, L"\\\\?\\D:\\archive.tar (3).gz"},
+        {L"\\\\?\\D:\\notes", 0, 2, L"\\\\?\\D:\\notes (2)"},
+        {L"\\\\?\\D:\\.profile", 0, 2, L"\\\\?\\D:\\.profile (2)"},
+        {L"\\\\?\\D:\\Work.2024", 1, 12, L"\\\\?\\D:\\Work.2024 (12)"},
+        {L"\\\\?\\D:\\a.b\\c", 0, 2, L"\\\\?\\D:\\a.b\\c (2)"},
+    };
+    wchar_t copy[64];
+    for (const auto& c : cases) {
+        ASSERT_EQ(CopyNameOf(c.path, c.isFolder, c.number, copy, 64), 1);
+        EXPECT_EQ(std::wstring(copy), c.copy);
+        EXPECT_EQ(IsCopyNameOf(copy, c.path), 1);
+    }
+    EXPECT_EQ(CopyNameOf(L"\\\\?\\D:\\x", 0, 1, copy, 64), 0);         // copies start at 2
+    EXPECT_EQ(CopyNameOf(L"\\\\?\\D:\\photo.jpg", 0, 2, copy, 20), 0); // one short of fitting
+    EXPECT_EQ(CopyNameOf(L"\\\\?\\D:\\photo.jpg", 0, 2, copy, 21), 1);
+    for (const wchar_t* other :
+         {L"\\\\?\\D:\\photo (1).jpg", L"\\\\?\\D:\\photo (02).jpg", L"\\\\?\\D:\\photo (2)x.jpg",
+          L"\\\\?\\D:\\photo(2).jpg", L"\\\\?\\D:\\photo.jpg", L"\\\\?\\E:\\photo (2).jpg"}) {
+        EXPECT_EQ(IsCopyNameOf(other, L"\\\\?\\D:\\photo.jpg"), 0) << std::wstring(other).size();
+    }
+}
+
 } // namespace

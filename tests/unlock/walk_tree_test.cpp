@@ -76,6 +76,35 @@ TEST_F(Walker, DamagedFolderIsRestoredAfterItsContents) {
     EXPECT_EQ(Walked.files, 3);
 }
 
+// Every listing the walk opens, by its search path.
+std::vector<std::wstring> Listings;
+decltype(&FindFirstFileExW) RealFindFirst = nullptr;
+HANDLE WINAPI CountedFindFirst(LPCWSTR path, FINDEX_INFO_LEVELS level, LPVOID found,
+                               FINDEX_SEARCH_OPS search, LPVOID filter, DWORD flags) {
+    Listings.push_back(path);
+    return RealFindFirst(path, level, found, search, filter, flags);
+}
+
+// A folder none of whose names could be damaged is listed once; one holding a damaged name (here
+// a damaged folder's, the entry of its parent) twice.
+TEST_F(Walker, AFolderWithNothingDamagedIsListedOnce) {
+    ASSERT_TRUE(MakeFolder(Root + L"\\clean"));
+    ASSERT_TRUE(WriteWhole(Root + L"\\clean\\a b.txt", "spaces but no suffix"));
+    ASSERT_TRUE(WriteWhole(Root + L"\\clean\\c-d.txt", "a hyphen but no space"));
+    ASSERT_TRUE(MakeFolder(Root + L"\\damaged a-b "));
+    Listings.clear();
+    RealFindFirst = reinterpret_cast<decltype(&FindFirstFileExW)>(ReplaceImport(
+        "kernel32.dll", "FindFirstFileExW", reinterpret_cast<void*>(&CountedFindFirst)));
+    ASSERT_NE(RealFindFirst, nullptr);
+    Walk(Root);
+    ReplaceImport("kernel32.dll", "FindFirstFileExW", reinterpret_cast<void*>(RealFindFirst));
+    std::vector<std::wstring> expected = {Root + L"\\*.*", Root + L"\\clean\\*.*",
+                                          Root + L"\\damaged a-b \\*.*", Root + L"\\* *-* "};
+    EXPECT_EQ(Listings, expected);
+    EXPECT_EQ(Walked.restored, 1);
+    EXPECT_TRUE(IsFolder(Root + L"\\damaged"));
+}
+
 TEST_F(Walker, LongPathsAreWalkedOrSkippedWhole) {
     // Folders of 200 characters down to a path of just over 1000 characters.
     std::wstring folder = Root;
