@@ -1,0 +1,17 @@
+// A password as a person types it, turned into the ".crypt" decryptor's Blowfish key.
+#pragma once
+#include <cstdint>
+
+enum PasswordVerdict : int32_t {
+    PasswordKeyed = 0,          // ProcessBlowfish holds the password's key
+    PasswordEmpty = 1,          // no characters
+    PasswordHoldsNul = 2,       // a NUL character, which no password can contain
+    PasswordNotConvertible = 3, // the text has no form in the file-API code page that fits
+    PasswordTooLong = 4,        // more than the 31 bytes the key is made from (byteCount says how many)
+};
+
+// Makes the key from the first length characters of text: their bytes in the code page of the
+// Windows file functions, as the engine's key derivation takes them. Every copy of the password
+// it makes is wiped before it returns. byteCount receives the password's length in bytes when it
+// could be converted, else 0.
+PasswordVerdict KeyFromPasswordText(const wchar_t* text, int32_t length, int32_t* byteCount);
