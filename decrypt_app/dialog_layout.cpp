@@ -58,9 +58,9 @@ struct ColumnShape {
     int format;
 };
 const ColumnShape Columns[] = {
-    {TextColumnName, 80, LVCFMT_LEFT},   {TextColumnFolder, 80, LVCFMT_LEFT},
-    {TextColumnSize, 36, LVCFMT_RIGHT},  {TextColumnKey, 38, LVCFMT_LEFT},
-    {TextColumnResult, 84, LVCFMT_LEFT},
+    {TextColumnName, 76, LVCFMT_LEFT},   {TextColumnFolder, 76, LVCFMT_LEFT},
+    {TextColumnSize, 34, LVCFMT_RIGHT},  {TextColumnKey, 36, LVCFMT_LEFT},
+    {TextColumnResult, 70, LVCFMT_LEFT},
 };
 constexpr int ColumnTotal = sizeof(Columns) / sizeof(Columns[0]);
 
@@ -96,15 +96,14 @@ void ApplyLayout(HWND dialog, int clientWidth, int clientHeight) {
     if (!Layout.recorded) {
         return;
     }
+    // Minimized: nothing is shown, so nothing moves.
+    if (IsIconic(dialog)) {
+        return;
+    }
+    // Smaller than the template only where the screen is smaller than the window: then the list
+    // gives up what is missing and the rest keep their places from the edges.
     int dx = clientWidth - Layout.client.cx;
     int dy = clientHeight - Layout.client.cy;
-    // Minimized, or smaller than the limit allows while the window is being restored.
-    if (dx < 0) {
-        dx = 0;
-    }
-    if (dy < 0) {
-        dy = 0;
-    }
     HDWP moves = BeginDeferWindowPos(AnchoredCount);
     for (int i = 0; i < AnchoredCount && moves != nullptr; ++i) {
         RECT placed = Layout.placed[i];

@@ -398,8 +398,9 @@ TEST_F(DecryptWindow, StopEndsTheRunAndLeavesNoPartOfAnOutput) {
     ASSERT_TRUE(DropAndWait(run, {L"D:\\docs"}));
     ChooseKey(IDC_KEY_BUILT_IN);
     Click(Item(IDC_DECRYPT));
-    ASSERT_TRUE(WaitFor([&] { return RowNamed(run, L"one.bin.crypt").result == L"decrypting…"; },
-                        RunLimitMs));
+    // The first file of the run is the list's first row.
+    HWND list = Item(IDC_FILE_LIST);
+    ASSERT_TRUE(WaitFor([&] { return ListViewCell(list, 0, 4) == L"decrypting…"; }, RunLimitMs));
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_STOP)));
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_ADD_FILES)));
     // A second Decrypt while the run goes does nothing, even sent past the disabled button.
