@@ -51,16 +51,17 @@ const AnchoredControl Anchors[] = {
 };
 constexpr int AnchoredCount = sizeof(Anchors) / sizeof(Anchors[0]);
 
-// Column widths in dialog units; the last one is the least it gets.
+// Column widths in dialog units; the last one, the result, is the least it gets: it takes the
+// rest of the list's width, since it says the most.
 struct ColumnShape {
     TextId title;
     int width;
     int format;
 };
 const ColumnShape Columns[] = {
-    {TextColumnName, 76, LVCFMT_LEFT},   {TextColumnFolder, 76, LVCFMT_LEFT},
-    {TextColumnSize, 34, LVCFMT_RIGHT},  {TextColumnKey, 36, LVCFMT_LEFT},
-    {TextColumnResult, 70, LVCFMT_LEFT},
+    {TextColumnName, 66, LVCFMT_LEFT},    {TextColumnFolder, 58, LVCFMT_LEFT},
+    {TextColumnSize, 32, LVCFMT_RIGHT},   {TextColumnKey, 32, LVCFMT_LEFT},
+    {TextColumnResult, 100, LVCFMT_LEFT},
 };
 constexpr int ColumnTotal = sizeof(Columns) / sizeof(Columns[0]);
 

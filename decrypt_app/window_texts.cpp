@@ -28,7 +28,7 @@ const WindowTextRow WindowTexts[TextCount] = {
     {TextChoose, L"Choose…", L"Выбрать…"},
     {TextKeyPassword, L"Pass&word:", L"&Пароль:"},
     {TextPasswordHint, L"also tried by Automatic and Known pair",
-     L"его проверяют и «Автоматически», и пара"},
+     L"пробуется и в автоматическом, и с парой"},
     {TextDecrypt, L"&Decrypt", L"Рас&шифровать"},
     {TextStop, L"&Stop", L"&Остановить"},
     {TextSaveReport, L"Save r&eport…", L"Сохранить о&тчёт…"},
