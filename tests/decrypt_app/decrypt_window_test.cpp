@@ -77,6 +77,19 @@ HWND FindDescendant(HWND parent, const wchar_t* className) {
     return search.found;
 }
 
+// The fixture's row says it was decrypted under key into output (its own name when empty) in
+// folder (a long path), and the output holds the plaintext byte for byte.
+void ExpectDecrypted(const ProgramRun& run, const std::wstring& folder, const char* name,
+                     const std::wstring& key, std::wstring output = L"") {
+    const DecryptFixture& fixture = FixtureNamed(name);
+    ListRow row = RowNamed(run, NameOf(fixture) + L".crypt");
+    output = output.empty() ? NameOf(fixture) : output;
+    EXPECT_EQ(L"\\\\?\\" + row.folder, folder) << name;
+    EXPECT_EQ(row.key, key) << name;
+    EXPECT_EQ(row.result, L"decrypted → " + output) << name;
+    EXPECT_EQ(ReadWhole(folder + L"\\" + output), PlainOf(fixture)) << name;
+}
+
 // Files of many types under all ten keys, picked in the open-file dialog: each whose type tells
 // its key is decrypted under it into a new file beside it, and the row names the key and the
 // output; a report.pdf that exists already is left, the output taking the next free name; plain
@@ -103,13 +116,9 @@ TEST_F(DecryptWindow, PickedFilesDecryptUnderTheKeysTheirTypesTell) {
 
     ASSERT_TRUE(DecryptAndWait(run, RunLimitMs));
     for (const char* name : typed) {
-        const DecryptFixture& fixture = FixtureNamed(name);
-        ListRow row = RowNamed(run, NameOf(fixture) + L".crypt");
-        std::wstring output = NameOf(fixture) == L"report.pdf" ? L"report.pdf(0)" : NameOf(fixture);
-        EXPECT_EQ(row.folder, L"D:\\docs") << name;
-        EXPECT_EQ(row.key, L"key " + std::to_wstring(fixture.selector)) << name;
-        EXPECT_EQ(row.result, L"decrypted → " + output) << name;
-        EXPECT_EQ(ReadWhole(D + L"\\docs\\" + output), PlainOf(fixture)) << name;
+        ExpectDecrypted(run, D + L"\\docs", name,
+                        L"key " + std::to_wstring(FixtureNamed(name).selector),
+                        std::string(name) == "report.pdf" ? L"report.pdf(0)" : L"");
     }
     EXPECT_EQ(ReadWhole(D + L"\\docs\\report.pdf"), "an older report");
     ListRow text = RowNamed(run, L"readme.txt.crypt");
@@ -154,14 +163,9 @@ TEST_F(DecryptWindow, DroppedFoldersAndFilesAreListedOnceAndDecryptUnderOneKey) 
     ChooseKey(IDC_KEY_BUILT_IN);
     SendMessageW(Item(IDC_KEY_NUMBER), CB_SETCURSEL, 4, 0);
     ASSERT_TRUE(DecryptAndWait(run, RunLimitMs));
-    for (const char* name : {"notes.odt", "store.sqlite", "twokeys.jpg"}) {
-        const DecryptFixture& fixture = FixtureNamed(name);
-        ListRow row = RowNamed(run, NameOf(fixture) + L".crypt");
-        std::wstring folder = row.folder == L"D:\\docs" ? D + L"\\docs" : D + L"\\docs\\deeper";
-        EXPECT_EQ(row.key, L"key 4") << name;
-        EXPECT_EQ(row.result, L"decrypted → " + NameOf(fixture)) << name;
-        EXPECT_EQ(ReadWhole(folder + L"\\" + NameOf(fixture)), PlainOf(fixture)) << name;
-    }
+    ExpectDecrypted(run, D + L"\\docs", "notes.odt", L"key 4");
+    ExpectDecrypted(run, D + L"\\docs\\deeper", "store.sqlite", L"key 4");
+    ExpectDecrypted(run, D + L"\\docs\\deeper", "twokeys.jpg", L"key 4");
     EXPECT_EQ(RowNamed(run, L"SHOUT.TXT.CRYPT").result,
               L"skipped: the decryptor takes only names ending in \".crypt\" in small letters");
     EXPECT_EQ(StatusText(run), L"Decrypted 3 of 4 files; not identified 0, failed 0, skipped 1.");
@@ -219,13 +223,8 @@ TEST_F(DecryptWindow, PasswordKeysEveryFileAndAWrongOneIdentifiesNone) {
 
     TypePassword(WideOf(SamplePassword));
     ASSERT_TRUE(DecryptAndWait(run, RunLimitMs));
-    for (const char* name : {"data.rar", "slides.pptx"}) {
-        const DecryptFixture& fixture = FixtureNamed(name);
-        ListRow row = RowNamed(run, NameOf(fixture) + L".crypt");
-        EXPECT_EQ(row.key, L"password") << name;
-        EXPECT_EQ(row.result, L"decrypted → " + NameOf(fixture)) << name;
-        EXPECT_EQ(ReadWhole(D + L"\\docs\\" + NameOf(fixture)), PlainOf(fixture)) << name;
-    }
+    ExpectDecrypted(run, D + L"\\docs", "data.rar", L"password");
+    ExpectDecrypted(run, D + L"\\docs", "slides.pptx", L"password");
 
     ASSERT_TRUE(MakeFolder(E + L"\\more"));
     PlaceCrypt(E + L"\\more", "accented.rtf");
@@ -293,13 +292,8 @@ TEST_F(DecryptWindow, KnownPairFindsTheKeyOrDecryptsNothing) {
     ClickLater(Item(IDC_PAIR_ORIGINAL_CHOOSE));
     ASSERT_TRUE(AnswerFileDialog(run, {L"E:\\backup\\report.pdf"}));
     ASSERT_TRUE(DecryptAndWait(run, RunLimitMs));
-    for (const char* name : {"readme.txt", "bundle.7z"}) {
-        const DecryptFixture& fixture = FixtureNamed(name);
-        ListRow row = RowNamed(run, NameOf(fixture) + L".crypt");
-        EXPECT_EQ(row.key, L"key 0") << name;
-        EXPECT_EQ(row.result, L"decrypted → " + NameOf(fixture)) << name;
-        EXPECT_EQ(ReadWhole(D + L"\\texts\\" + NameOf(fixture)), PlainOf(fixture)) << name;
-    }
+    ExpectDecrypted(run, D + L"\\texts", "readme.txt", L"key 0");
+    ExpectDecrypted(run, D + L"\\texts", "bundle.7z", L"key 0");
     EXPECT_FALSE(Exists(D + L"\\docs\\report.pdf")) << "the pair's file is no file of the run";
 }
 
