@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <shellapi.h>
 
 #include "decrypt_app/file_rows.h"
 
@@ -16,10 +17,18 @@ DWORD WINAPI OpenFolderThread(LPVOID parameter) {
     delete path;
     HRESULT initialized = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     PIDLIST_ABSOLUTE item = ILCreateFromPathW(shown.c_str());
+    HRESULT shownInFolder = E_FAIL;
     if (item != nullptr) {
-        // With no children named, the item itself is selected in its parent folder.
-        SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
+        // With no children named, the item itself is selected in its parent folder; an open
+        // window of that folder is used again.
+        shownInFolder = SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
         ILFree(item);
+    }
+    // Where the shell cannot reach its file manager's windows, the file manager is started
+    // with the file to select.
+    if (FAILED(shownInFolder)) {
+        std::wstring select = L"/select,\"" + shown + L"\"";
+        ShellExecuteW(nullptr, L"open", L"explorer.exe", select.c_str(), nullptr, SW_SHOWNORMAL);
     }
     if (SUCCEEDED(initialized)) {
         CoUninitialize();

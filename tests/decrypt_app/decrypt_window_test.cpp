@@ -71,6 +71,21 @@ BOOL CALLBACK MatchDescendant(HWND window, LPARAM parameter) {
     return FALSE;
 }
 
+BOOL CALLBACK ListTopLevel(HWND window, LPARAM parameter) {
+    if (IsWindowVisible(window)) {
+        *reinterpret_cast<std::string*>(parameter) +=
+            Shown(ReadClassName(window)) + " \"" + Shown(ReadText(window)) + "\"; ";
+    }
+    return TRUE;
+}
+
+// The visible top-level windows, for failure messages.
+std::string TopLevelWindows() {
+    std::string list;
+    EnumWindows(ListTopLevel, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+
 HWND FindDescendant(HWND parent, const wchar_t* className) {
     DescendantSearch search = {className, nullptr};
     EnumChildWindows(parent, MatchDescendant, reinterpret_cast<LPARAM>(&search));
@@ -375,7 +390,8 @@ TEST_F(DecryptWindow, DoubleClickShowsTheOutputInItsFolder) {
         },
         30000))
         << "no file manager window with a selection (window " << (manager != nullptr)
-        << ", its list " << (view != nullptr) << ")";
+        << ", its list " << (view != nullptr) << ", the row selected "
+        << ListViewSelectedRow(Item(IDC_FILE_LIST)) << "; windows: " << TopLevelWindows() << ")";
     EXPECT_EQ(ListViewCell(view, ListViewSelectedRow(view), 0), L"photo.jpg");
     PostMessageW(manager, WM_CLOSE, 0, 0);
 }
