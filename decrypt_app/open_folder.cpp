@@ -24,8 +24,8 @@ DWORD WINAPI OpenFolderThread(LPVOID parameter) {
         shownInFolder = SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
         ILFree(item);
     }
-    // Where the shell cannot reach its file manager's windows, the file manager is started
-    // with the file to select.
+    // Where the shell cannot reach its file manager's windows at all, the file manager is
+    // started with the file to select.
     if (FAILED(shownInFolder)) {
         std::wstring select = L"/select,\"" + shown + L"\"";
         ShellExecuteW(nullptr, L"open", L"explorer.exe", select.c_str(), nullptr, SW_SHOWNORMAL);

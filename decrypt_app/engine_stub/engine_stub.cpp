@@ -231,11 +231,12 @@ void DecryptRunFile(const CryptFileFound* file, const DecryptPlan* plan,
     }
     result->selector = selector;
 
+    // The decryptor takes the first free candidate, or a later one when names appear meanwhile.
     std::wstring base(file->path, std::wcslen(file->path) - 6);
-    std::vector<int> heldBefore;
-    for (int counter = -1; counter < 64; ++counter) {
-        heldBefore.push_back(GetFileAttributesW(StubCandidate(base, counter).c_str()) !=
-                             INVALID_FILE_ATTRIBUTES);
+    int firstFree = -1;
+    while (firstFree < 9999999 &&
+           GetFileAttributesW(StubCandidate(base, firstFree).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        ++firstFree;
     }
     RunState.KeySelector = selector;
     SetLastError(0);
@@ -243,10 +244,9 @@ void DecryptRunFile(const CryptFileFound* file, const DecryptPlan* plan,
     result->systemError =
         decrypted == DecryptOpenFailed || decrypted == DecryptCreateFailed ? GetLastError() : 0;
     result->decryptResult = decrypted;
-    for (int counter = -1; counter < 64; ++counter) {
+    for (int counter = firstFree; counter < firstFree + 8; ++counter) {
         std::wstring candidate = StubCandidate(base, counter);
-        if (!heldBefore[counter + 1] &&
-            GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        if (GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES &&
             candidate.size() < DecryptNameCapacity) {
             std::wcscpy(result->output, candidate.c_str());
             break;

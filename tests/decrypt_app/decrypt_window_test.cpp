@@ -379,16 +379,20 @@ TEST_F(DecryptWindow, DoubleClickShowsTheOutputInItsFolder) {
     ASSERT_TRUE(DropAndWait(run, {L"D:\\photos"}));
     ASSERT_TRUE(DecryptAndWait(run, RunLimitMs));
     ASSERT_EQ(RowNamed(run, L"photo.jpg.crypt").result, L"decrypted → photo.jpg");
-    ASSERT_TRUE(DoubleClickListViewRow(Item(IDC_FILE_LIST), 0));
     HWND manager = nullptr;
     HWND view = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            manager = FindWindowW(nullptr, L"photos");
-            view = manager != nullptr ? FindDescendant(manager, L"SysListView32") : nullptr;
-            return view != nullptr && ListViewSelectedRow(view) >= 0;
-        },
-        30000))
+    auto selectionShown = [&] {
+        manager = FindWindowW(nullptr, L"photos");
+        view = manager != nullptr ? FindDescendant(manager, L"SysListView32") : nullptr;
+        return view != nullptr && ListViewSelectedRow(view) >= 0;
+    };
+    ASSERT_TRUE(DoubleClickListViewRow(Item(IDC_FILE_LIST), 0));
+    // Wine's file manager sometimes drops the selection it is sent while its window is still
+    // starting; a person would double-click again, and the window that is open then selects.
+    if (!WaitFor(selectionShown, 10000) && manager != nullptr) {
+        ASSERT_TRUE(DoubleClickListViewRow(Item(IDC_FILE_LIST), 0));
+    }
+    ASSERT_TRUE(WaitFor(selectionShown, 20000))
         << "no file manager window with a selection (window " << (manager != nullptr)
         << ", its list " << (view != nullptr) << ", the row selected "
         << ListViewSelectedRow(Item(IDC_FILE_LIST)) << "; windows: " << TopLevelWindows() << ")";
