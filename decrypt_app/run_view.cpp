@@ -226,6 +226,10 @@ void EndRun() {
     if (Worker.pairResult != KeyFound) {
         SetStatus(Text(TextStatusNoPairKey));
         UpdateControls();
+        // Closing the window during the pair's search wants no message on the way out.
+        if (DecryptWindow.closeWhenEnded) {
+            return;
+        }
         CryptFileResult why = {};
         why.reason = CryptReasonKeySearch;
         why.keyResult = Worker.pairResult;
