@@ -34,6 +34,10 @@ BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
 } // namespace
 
 bool StartProgram(ProgramRun* run) {
+    return StartProgramCaptioned(run, L"Rescindo");
+}
+
+bool StartProgramCaptioned(ProgramRun* run, const wchar_t* caption) {
     run->dialog = nullptr;
     ZeroMemory(&run->process, sizeof(run->process));
     STARTUPINFOW startup = {};
@@ -45,7 +49,7 @@ bool StartProgram(ProgramRun* run) {
     }
     for (DWORD waited = 0; waited < StartLimitMs; waited += PollMs) {
         // The dialog counts as up once it is visible and set up, that is, captioned.
-        HWND dialog = FindBox(run, L"Rescindo");
+        HWND dialog = FindBox(run, caption);
         if (dialog != nullptr) {
             run->dialog = dialog;
             return true;

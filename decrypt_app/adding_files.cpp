@@ -1,0 +1,199 @@
+// Files and folders into the list: from the pickers and from drops, each path in long form, its
+// .crypt files found on the worker so that a big folder never holds up the window.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "decrypt_app/decrypt_dialog.h"
+#include "decrypt_app/decrypt_worker.h"
+#include "decrypt_app/dialog_parts.h"
+#include "decrypt_app/file_rows.h"
+#include "res/decrypt_resource.h"
+#include "unlock/path_forms.h"
+
+namespace {
+
+// Long forms of every path a picker or a drop can give, with room to spare.
+constexpr size_t LongPathCapacity = 4096;
+
+void ShowRowCount() {
+    SendMessageW(DecryptWindow.list, LVM_SETITEMCOUNT, FileRows.rows.size(),
+                 LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    InvalidateRect(DecryptWindow.list, nullptr, FALSE);
+}
+
+void Note(const std::wstring& text) {
+    DecryptWindow.addNotes += (DecryptWindow.addNotes.empty() ? L"" : L" ") + text;
+}
+
+void RememberNamedPath(const std::wstring& longPath) {
+    wchar_t key[LongPathCapacity];
+    std::wstring folded = CaseKeyOf(longPath.c_str(), key, LongPathCapacity) ? key : longPath;
+    if (DecryptWindow.namedKeys.insert(folded).second) {
+        DecryptWindow.namedPaths.push_back(longPath);
+    }
+}
+
+// The path as the layer takes it, or a note on why it is not taken.
+bool Resolve(const std::wstring& typed, GatherPath* path) {
+    wchar_t longForm[LongPathCapacity];
+    int32_t shareRoot = 0;
+    uint32_t error = 0;
+    if (LongFormOf(typed.c_str(), longForm, LongPathCapacity, &shareRoot, &error) != LongFormMade) {
+        Note(Format(TextStatusPathRefused, {typed}));
+        return false;
+    }
+    // A share itself is opened with its trailing separator.
+    std::wstring probe = longForm;
+    if (shareRoot) {
+        probe += L'\\';
+    }
+    DWORD attributes = GetFileAttributesW(probe.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        Note(Format(TextStatusPathRefused, {typed}));
+        return false;
+    }
+    *path = GatherPath();
+    path->path = longForm;
+    path->isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+    if (!path->isFolder && KindOfCryptPath(longForm, 0) == CryptPathNotCrypt) {
+        Note(Format(TextStatusNotCryptFile, {ShownLongPath(longForm)}));
+        return false;
+    }
+    return true;
+}
+
+int64_t TakeFound() {
+    std::wstring searching;
+    std::vector<FoundCopy> found = TakeFoundFiles(&searching);
+    int64_t added = 0;
+    for (const FoundCopy& file : found) {
+        CryptFileFound record = {file.path.c_str(), file.size, file.outcome, file.reason};
+        added += AddFileRow(record);
+    }
+    if (added > 0) {
+        ShowRowCount();
+    }
+    DecryptWindow.rowsAdded += added;
+    if (!searching.empty() && !DecryptWindow.stopping) {
+        SetStatus(Format(TextStatusSearching, {ShownLongPath(searching)}));
+    }
+    return added;
+}
+
+} // namespace
+
+void AddPaths(const std::vector<std::wstring>& typed) {
+    if (WorkerBusy()) {
+        SetStatus(Text(TextStatusBusy));
+        return;
+    }
+    DecryptWindow.addNotes.clear();
+    DecryptWindow.rowsAdded = 0;
+    Worker.paths.clear();
+    for (const std::wstring& text : typed) {
+        GatherPath path;
+        if (Resolve(text, &path)) {
+            Worker.paths.push_back(path);
+        }
+    }
+    if (Worker.paths.empty()) {
+        SetStatus(DecryptWindow.addNotes);
+        return;
+    }
+    DecryptWindow.stopping = 0;
+    if (!StartWorker(JobGather)) {
+        return;
+    }
+    SetStatus(Format(TextStatusSearching, {ShownLongPath(Worker.paths.front().path)}));
+    UpdateControls();
+    KeepFocusOn(GetDlgItem(DecryptWindow.dialog, IDC_STOP));
+}
+
+void AddDroppedFiles(HDROP drop) {
+    std::vector<std::wstring> paths;
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        UINT got = DragQueryFileW(drop, i, &path[0], length + 1);
+        path.resize(got);
+        if (!path.empty()) {
+            paths.push_back(path);
+        }
+    }
+    DragFinish(drop);
+    if (!paths.empty()) {
+        AddPaths(paths);
+    }
+}
+
+void RemoveSelectedRows() {
+    if (WorkerBusy()) {
+        return;
+    }
+    std::vector<int> selected;
+    int index = -1;
+    while ((index = static_cast<int>(
+                SendMessageW(DecryptWindow.list, LVM_GETNEXTITEM, index, LVNI_SELECTED))) != -1) {
+        selected.push_back(index);
+    }
+    if (selected.empty()) {
+        return;
+    }
+    // A virtual list keeps only the selection's indexes: cleared before the rows move.
+    LVITEMW none = {};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(DecryptWindow.list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&none));
+    RemoveFileRows(selected);
+    SendMessageW(DecryptWindow.list, LVM_SETITEMCOUNT, FileRows.rows.size(), 0);
+    InvalidateRect(DecryptWindow.list, nullptr, TRUE);
+    SetStatus(Format(TextStatusRemoved, {std::to_wstring(selected.size())}));
+    UpdateControls();
+    KeepFocusOn(DecryptWindow.list);
+}
+
+void ShowGatherNews() {
+    TakeFound();
+}
+
+void EndGathering() {
+    TakeFound();
+    ReleaseWorker();
+    std::wstring status;
+    int64_t notSearched = 0;
+    for (const GatherPath& path : Worker.paths) {
+        DecryptWindow.foldersSearched += path.folders;
+        DecryptWindow.foldersNotSearched += path.foldersNotSearched;
+        notSearched += path.foldersNotSearched;
+        RememberNamedPath(path.path);
+        if (path.isFolder && path.found == 0 && path.otherLetters == 0 &&
+            path.foldersNotSearched == 0 && !DecryptWindow.stopping) {
+            Note(Format(TextStatusNoCryptFile, {ShownLongPath(path.path)}));
+        }
+    }
+    size_t count = FileRows.rows.size();
+    if (DecryptWindow.rowsAdded > 0) {
+        status = Format(TextStatusAdded,
+                        {std::to_wstring(DecryptWindow.rowsAdded), std::to_wstring(count)});
+    } else if (DecryptWindow.addNotes.empty()) {
+        status = Format(TextStatusNothingAdded, {std::to_wstring(count)});
+    }
+    if (notSearched > 0) {
+        status += Format(TextStatusFoldersNotSearched, {std::to_wstring(notSearched)});
+    }
+    if (!DecryptWindow.addNotes.empty()) {
+        status += (status.empty() ? L"" : L" ") + DecryptWindow.addNotes;
+    }
+    DecryptWindow.stopping = 0;
+    SetStatus(status);
+    UpdateControls();
+    // The files are listed: Enter now decrypts them.
+    if (DecryptWindow.rowsAdded > 0) {
+        SendMessageW(DecryptWindow.dialog, WM_NEXTDLGCTL,
+                     reinterpret_cast<WPARAM>(DecryptWindow.list), TRUE);
+    } else {
+        KeepFocusOn(GetDlgItem(DecryptWindow.dialog, IDC_ADD_FILES));
+    }
+}

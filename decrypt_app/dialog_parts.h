@@ -1,0 +1,38 @@
+// The parts of the decrypt dialog that its procedure calls: adding and removing files, the run,
+// and the state of the controls. Dialog thread only.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "decrypt_app/window_texts.h"
+
+// Enables each control for what can be done now: nothing but Stop and Exit while a job goes.
+void UpdateControls();
+void SetStatus(const std::wstring& text);
+// A message box owned by the window, with its caption.
+void ShowMessage(const std::wstring& text);
+// Moves the focus to control unless the focus is on an enabled control already.
+void KeepFocusOn(HWND control);
+
+// Paths as a picker or a drop gives them: their files are found on the worker and listed.
+void AddPaths(const std::vector<std::wstring>& typed);
+// WM_DROPFILES.
+void AddDroppedFiles(HDROP drop);
+// The list's selected rows leave the list (the files themselves stay as they are).
+void RemoveSelectedRows();
+// WM_GATHER_NEWS, and the end of a gathering.
+void ShowGatherNews();
+void EndGathering();
+
+// Decrypt: the plan from the key controls, then the run on the worker.
+void StartDecrypt();
+// WM_RUN_NEWS, and the end of a run.
+void ShowRunNews();
+void EndRun();
+// Save report…
+void SaveReport();
+// The pair's two file pickers.
+void ChoosePairFile(int button);
