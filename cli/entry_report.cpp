@@ -102,6 +102,20 @@ void ReportEntry(EntryOutcome outcome, const std::wstring& path, const std::wstr
     WriteOutcomeLine(text.label, LabelWidth, rest);
 }
 
+void ReportDamagedEntry(EntryOutcome outcome, const wchar_t* path, const wchar_t* reached,
+                        const wchar_t* tried, uint32_t error, EntryDetails details) {
+    if (outcome == EntryRestored || outcome == EntryWouldRestore) {
+        WalkTally.restored += 1;
+        ReportEntry(outcome, path, reached, 0, details);
+        return;
+    }
+    WalkTally.left += 1;
+    if (details.suffixes > 0) {
+        details.leftAs = reached;
+    }
+    ReportEntry(outcome, path, outcome == EntryLeftByRule ? L"" : tried, error, details);
+}
+
 void ReportWalkSummary(const WalkSummary& summary) {
     bool scan = std::wstring(summary.command) == L"scan";
     if (OutputMode.json) {

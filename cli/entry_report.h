@@ -30,6 +30,12 @@ struct EntryDetails {
 void ReportEntry(EntryOutcome outcome, const std::wstring& path, const std::wstring& restored,
                  uint32_t error, const EntryDetails& details = EntryDetails{1, 0, L""});
 
+// The end of one damaged entry's handling, counted in WalkTally as restored (or would be) or as
+// left, and reported: reached is the name it has now (or would have), tried the name the cut that
+// failed would have given it.
+void ReportDamagedEntry(EntryOutcome outcome, const wchar_t* path, const wchar_t* reached,
+                        const wchar_t* tried, uint32_t error, EntryDetails details);
+
 struct WalkSummary {
     const wchar_t* command; // "scan" or "restore"
     std::vector<std::wstring> scopes;

@@ -114,17 +114,8 @@ void RestoreMatch(const wchar_t* path) {
             break;
         }
     }
-    if (outcome == RestoreDone) {
-        WalkTally.restored += 1;
-        ReportEntry(EntryRestored, path, current, 0, details);
-        return;
-    }
-    WalkTally.left += 1;
-    if (details.suffixes > 0) {
-        details.leftAs = current;
-    }
-    ReportEntry(EntryOf(outcome), path, outcome == RestoreLeftByRule ? L"" : restored, error,
-                details);
+    ReportDamagedEntry(outcome == RestoreDone ? EntryRestored : EntryOf(outcome), path, current,
+                       restored, error, details);
 }
 
 // Lines written reach the disk at least once a second, also while no damaged entry comes.

@@ -75,16 +75,7 @@ void PredictMatch(const wchar_t* path) {
             break;
         }
     }
-    if (outcome == EntryWouldRestore) {
-        WalkTally.restored += 1;
-        ReportEntry(EntryWouldRestore, path, current, 0, details);
-        return;
-    }
-    WalkTally.left += 1;
-    if (details.suffixes > 0) {
-        details.leftAs = current;
-    }
-    ReportEntry(outcome, path, outcome == EntryLeftByRule ? L"" : restored, 0, details);
+    ReportDamagedEntry(outcome, path, current, restored, 0, details);
 }
 
 const WalkReport ScanWalkReport = {CountFolder,   CountFile,         PredictMatch,
