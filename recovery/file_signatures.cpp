@@ -26,7 +26,7 @@ const FileSignature FileSignatures[] = {
     {"png", {MAGIC(0, "\x89PNG\r\n\x1a\n"), MAGIC(8, "\0\0\0\x0dIHDR")}, NoFurtherCheck},
     // ITU-T T.81 (JPEG) Annex B: the SOI marker, then the 0xFF that opens the next marker.
     {"jpg jpeg jpe jfif", {MAGIC(0, "\xff\xd8\xff"), NO_MAGIC}, NoFurtherCheck},
-    // GIF89a specification, 17. Header: signature "GIF" and version "87a" or "89a".
+    // GIF89a (CompuServe, 1990), 17. Header: signature "GIF" and version "87a" or "89a".
     {"gif", {MAGIC(0, "GIF87a"), NO_MAGIC}, NoFurtherCheck},
     {"gif", {MAGIC(0, "GIF89a"), NO_MAGIC}, NoFurtherCheck},
     // Microsoft Windows SDK, BITMAPFILEHEADER: bfType "BM".
@@ -36,11 +36,11 @@ const FileSignature FileSignatures[] = {
     {"tif tiff dng", {MAGIC(0, "MM\0*"), NO_MAGIC}, NoFurtherCheck},
     // RFC 9649 (WebP), RIFF File Format: "RIFF", the size, "WEBP".
     {"webp", {MAGIC(0, "RIFF"), MAGIC(8, "WEBP")}, NoFurtherCheck},
-    // IBM and Microsoft, Multimedia Programming Interface and Data Specifications 1.0 (1991):
+    // IBM and Microsoft, Multimedia Programming Interface and Data 1.0 (1991):
     // RIFF forms "WAVE" and "AVI ".
     {"wav", {MAGIC(0, "RIFF"), MAGIC(8, "WAVE")}, NoFurtherCheck},
     {"avi", {MAGIC(0, "RIFF"), MAGIC(8, "AVI ")}, NoFurtherCheck},
-    // Adobe Photoshop File Formats Specification, File Header: "8BPS", version 1 (PSD) or 2 (PSB).
+    // Adobe Photoshop File Formats, File Header: "8BPS", version 1 (PSD) or 2 (PSB).
     {"psd", {MAGIC(0, "8BPS\0\x01"), NO_MAGIC}, NoFurtherCheck},
     {"psb", {MAGIC(0, "8BPS\0\x02"), NO_MAGIC}, NoFurtherCheck},
     // ISO/IEC 15444-1 (JPEG 2000) I.5.1: the signature box.
@@ -71,7 +71,7 @@ const FileSignature FileSignatures[] = {
     {"tar", {MAGIC(257, "ustar"), NO_MAGIC}, NoFurtherCheck},
     // [MS-CAB] 2.1 CFHEADER: signature "MSCF", reserved1 zero.
     {"cab", {MAGIC(0, "MSCF\0\0\0\0"), NO_MAGIC}, NoFurtherCheck},
-    // RTF Specification 1.9.1, the header: "{\rtf1".
+    // Microsoft RTF 1.9.1, the header: "{\rtf1".
     {"rtf", {MAGIC(0, "{\\rtf1"), NO_MAGIC}, NoFurtherCheck},
     // ID3 tag version 2.4.0 - Main Structure, 3.1 ID3v2 header: "ID3" (also 2.3.0 and 2.2.0).
     {"mp3", {MAGIC(0, "ID3"), NO_MAGIC}, Id3TagCheck},
@@ -83,7 +83,7 @@ const FileSignature FileSignatures[] = {
     {"mp4 m4a m4v m4b 3gp 3g2 heic heif avif", {MAGIC(4, "ftyp"), NO_MAGIC}, NoFurtherCheck},
     // RFC 8794 (EBML): the ID of the EBML header element, which Matroska and WebM files open with.
     {"mkv mka webm", {MAGIC(0, "\x1a\x45\xdf\xa3"), NO_MAGIC}, NoFurtherCheck},
-    // Advanced Systems Format specification 3.1: the Header Object's GUID.
+    // Advanced Systems Format 3.1: the Header Object's GUID.
     {"wmv wma asf",
      {MAGIC(0, "\x30\x26\xb2\x75\x8e\x66\xcf\x11\xa6\xd9\0\xaa\0\x62\xce\x6c"), NO_MAGIC},
      NoFurtherCheck},
@@ -97,9 +97,9 @@ const FileSignature FileSignatures[] = {
      NoFurtherCheck},
     // [MS-VHDX] 2.2.1 File Type Identifier: "vhdxfile".
     {"vhdx", {MAGIC(0, "vhdxfile"), NO_MAGIC}, NoFurtherCheck},
-    // Java Virtual Machine Specification 4.1: magic 0xCAFEBABE.
+    // The Java Virtual Machine, 4.1 (class file): magic 0xCAFEBABE.
     {"class", {MAGIC(0, "\xca\xfe\xba\xbe"), NO_MAGIC}, NoFurtherCheck},
-    // OpenType specification, Table Directory: sfntVersion 0x00010000 or "OTTO"; W3C WOFF 1.0
+    // OpenType, Table Directory: sfntVersion 0x00010000 or "OTTO"; W3C WOFF 1.0
     // and WOFF 2.0, section 3: "wOFF" and "wOF2".
     {"ttf", {MAGIC(0, "\0\x01\0\0"), NO_MAGIC}, NoFurtherCheck},
     {"otf", {MAGIC(0, "OTTO"), NO_MAGIC}, NoFurtherCheck},
