@@ -24,3 +24,11 @@ int TripleDesEncryptBlock(const uint8_t in[8], uint8_t out[8]);
 int TripleDesDecryptBlock(const uint8_t in[8], uint8_t out[8]);
 void XorBytes(uint8_t* first, const uint8_t* second, uint32_t count);
 int TripleDesCbcDecrypt(const uint8_t* in, uint8_t* out, uint32_t length);
+
+// Whole blocks of one CBC run with the chain register given (the ciphertext block before the
+// first; it receives the last), so that two parts of a run can be decrypted on two threads at
+// once: the part from its middle starts from the ciphertext block before it. Reads only the key
+// schedules, which must not change meanwhile; call TripleDesPrepareDecryption after setting them
+// and before running parts in parallel. in == out is allowed.
+void TripleDesCbcDecryptBlocks(const uint8_t* in, uint8_t* out, uint32_t blocks, uint8_t chain[8]);
+void TripleDesPrepareDecryption();

@@ -44,7 +44,13 @@ static bool SlicedKeysCurrent() {
 // Below this many blocks the portable code is as quick as a whole pass.
 constexpr uint32_t LeastSlicedBlocks = 16;
 
-uint32_t TripleDesCbcDecryptSliced(const uint8_t* in, uint8_t* out, uint32_t blocks) {
+void PrepareSlicedKeys() {
+    if (ActiveSimdLevel() != SimdLevelPortable && !SlicedKeysCurrent())
+        SliceKeys();
+}
+
+uint32_t TripleDesCbcDecryptSliced(const uint8_t* in, uint8_t* out, uint32_t blocks,
+                                   uint8_t chain[8]) {
     SimdLevel level = ActiveSimdLevel();
     if (level == SimdLevelPortable || blocks < LeastSlicedBlocks)
         return 0;
@@ -52,7 +58,6 @@ uint32_t TripleDesCbcDecryptSliced(const uint8_t* in, uint8_t* out, uint32_t blo
         SliceKeys();
     uint32_t batch = level == SimdLevelAvx2 ? DesAvx2Batch : DesSse2Batch;
     auto decrypt = level == SimdLevelAvx2 ? TripleDesCbcDecryptAvx2 : TripleDesCbcDecryptSse2;
-    uint8_t* chain = ProcessTripleDes.ivRegister;
     uint32_t whole = blocks / batch;
     decrypt(in, out, whole, chain, &SlicedKeys);
     uint32_t done = whole * batch, left = blocks - done;

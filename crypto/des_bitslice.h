@@ -25,6 +25,11 @@ void TripleDesCbcDecryptAvx2(const uint8_t* in, uint8_t* out, uint32_t batches, 
                              const DesSlicedKeys* keys);
 
 // Decrypts the leading whole blocks that the active level takes in bitsliced passes, chaining
-// through ProcessTripleDes.ivRegister, and returns how many: none at the portable level or for a
-// run too short to pay for a pass.
-uint32_t TripleDesCbcDecryptSliced(const uint8_t* in, uint8_t* out, uint32_t blocks);
+// through `chain`, and returns how many: none at the portable level or for a run too short to pay
+// for a pass. Reads the process-wide sliced subkeys, remaking them first if the schedules changed.
+uint32_t TripleDesCbcDecryptSliced(const uint8_t* in, uint8_t* out, uint32_t blocks,
+                                   uint8_t chain[8]);
+
+// Makes the sliced subkeys match the process-wide schedules now, so that the passes that follow
+// only read them and may run on several threads at once.
+void PrepareSlicedKeys();

@@ -46,18 +46,20 @@ void XorBytes(uint8_t* first, const uint8_t* second, uint32_t count) {
         first[i] ^= second[i];
 }
 
+void TripleDesPrepareDecryption() {
+    PrepareSlicedKeys();
+}
+
 // Long runs go mostly through the bitsliced passes, which chain through the register as well.
 // The register is kept in two little-endian words for the rest of the run; xor on those words is
-// xor on the bytes. A length that is not a multiple of 8 ends with the short tail: the register
-// is encrypted in place and its leading bytes are xored onto the remaining input.
-int TripleDesCbcDecrypt(const uint8_t* in, uint8_t* out, uint32_t length) {
-    uint32_t blocks = length / 8, tail = length % 8;
-    uint32_t sliced = TripleDesCbcDecryptSliced(in, out, blocks);
+// xor on the bytes.
+void TripleDesCbcDecryptBlocks(const uint8_t* in, uint8_t* out, uint32_t blocks, uint8_t chain[8]) {
+    uint32_t sliced = TripleDesCbcDecryptSliced(in, out, blocks, chain);
     in += 8 * sliced;
     out += 8 * sliced;
     blocks -= sliced;
-    uint32_t ivLeft = DesLoadWord(ProcessTripleDes.ivRegister);
-    uint32_t ivRight = DesLoadWord(ProcessTripleDes.ivRegister + 4);
+    uint32_t ivLeft = DesLoadWord(chain);
+    uint32_t ivRight = DesLoadWord(chain + 4);
     for (uint32_t j = 0; j < blocks; j++, in += 8, out += 8) {
         uint32_t cipherLeft = DesLoadWord(in), cipherRight = DesLoadWord(in + 4);
         uint32_t left = cipherLeft, right = cipherRight;
@@ -67,8 +69,17 @@ int TripleDesCbcDecrypt(const uint8_t* in, uint8_t* out, uint32_t length) {
         ivLeft = cipherLeft;
         ivRight = cipherRight;
     }
-    DesStoreWord(ProcessTripleDes.ivRegister, ivLeft);
-    DesStoreWord(ProcessTripleDes.ivRegister + 4, ivRight);
+    DesStoreWord(chain, ivLeft);
+    DesStoreWord(chain + 4, ivRight);
+}
+
+// A length that is not a multiple of 8 ends with the short tail: the register is encrypted in
+// place and its leading bytes are xored onto the remaining input.
+int TripleDesCbcDecrypt(const uint8_t* in, uint8_t* out, uint32_t length) {
+    uint32_t blocks = length / 8, tail = length % 8;
+    TripleDesCbcDecryptBlocks(in, out, blocks, ProcessTripleDes.ivRegister);
+    in += 8 * blocks;
+    out += 8 * blocks;
     if (tail > 0) {
         TripleDesEncryptBlock(ProcessTripleDes.ivRegister, ProcessTripleDes.ivRegister);
         for (uint32_t i = 0; i < tail; i++)

@@ -1,12 +1,15 @@
 // One helper thread reads chunks into a ring of fixed buffers and writes them out again, while the
 // caller's thread decrypts each in place as it comes: the disk and the cipher work at the same
-// time, and the file's bytes still pass through one CBC chain in order.
+// time, and the file's bytes still pass through one CBC chain in order. Where the machine has a
+// second processor, a second thread decrypts the back half of each large chunk meanwhile.
 #include "recovery/decrypt_stream.h"
 
 #include "crypto/blowfish.h"
 #include "crypto/des.h"
+#include "crypto/des_bitslice.h"
 #include "recovery/key_select.h"
 #include "common/run_state.h"
+#include <cstring>
 
 // Four slots let one chunk be read, one decrypted and one written at once, with one to spare.
 // Chunks of 2 MiB keep the hand-overs between the threads few (each costs a few system calls).
@@ -44,12 +47,109 @@ struct StreamRecord {
 static StreamRecord Stream;
 static uint8_t RingBuffers[RingSlots][LargestChunk];
 
+// CBC decryption of a block needs only its ciphertext and the ciphertext block before it, so a
+// chunk's back half can be decrypted at the same time as its front half, starting from the front
+// half's last ciphertext block. Halves are cut at whole bitsliced passes, and only in chunks large
+// enough that the hand-over to the second thread costs next to nothing.
+constexpr uint32_t HalvedLeastChunk = 256u << 10;
+constexpr uint32_t HalfAlignment = 8 * DesAvx2Batch;
+
+// The thread that decrypts back halves, and the half it has been given. It works on its own copy
+// of the Blowfish state (the chain register differs), and on the triple-DES state's register while
+// the caller's thread decrypts the front half with a chain of its own.
+struct BackHalfRecord {
+    HANDLE thread; // null: every chunk is decrypted whole on the caller's thread
+    HANDLE start;  // semaphores: a half has been given; it is done
+    HANDLE done;
+    uint8_t* bytes;
+    uint32_t count;
+    bool blowfish;
+    volatile LONG quit;
+};
+static BackHalfRecord BackHalf;
+static BlowfishState BackHalfBlowfish;
+
+static DWORD WINAPI DecryptBackHalves(void*) {
+    for (;;) {
+        WaitForSingleObject(BackHalf.start, INFINITE);
+        if (BackHalf.quit != 0) {
+            return 0;
+        }
+        if (BackHalf.blowfish) {
+            BlowfishCbcDecrypt(&BackHalfBlowfish, BackHalf.bytes, BackHalf.bytes, BackHalf.count);
+        } else {
+            TripleDesCbcDecrypt(BackHalf.bytes, BackHalf.bytes, BackHalf.count);
+        }
+        ReleaseSemaphore(BackHalf.done, 1, nullptr);
+    }
+}
+
+static void StartBackHalves() {
+    BackHalf.thread = nullptr;
+    BackHalf.quit = 0;
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    if (system.dwNumberOfProcessors < 2) {
+        return;
+    }
+    BackHalf.start = CreateSemaphoreW(nullptr, 0, 1, nullptr);
+    BackHalf.done = CreateSemaphoreW(nullptr, 0, 1, nullptr);
+    if (BackHalf.start != nullptr && BackHalf.done != nullptr) {
+        BackHalf.thread = CreateThread(nullptr, 0, DecryptBackHalves, nullptr, 0, nullptr);
+    }
+}
+
+static void EndBackHalves() {
+    if (BackHalf.thread != nullptr) {
+        InterlockedExchange(&BackHalf.quit, 1);
+        ReleaseSemaphore(BackHalf.start, 1, nullptr);
+        WaitForSingleObject(BackHalf.thread, INFINITE);
+        CloseHandle(BackHalf.thread);
+        BackHalf.thread = nullptr;
+        BlowfishClear(&BackHalfBlowfish);
+    }
+    if (BackHalf.start != nullptr) {
+        CloseHandle(BackHalf.start);
+        BackHalf.start = nullptr;
+    }
+    if (BackHalf.done != nullptr) {
+        CloseHandle(BackHalf.done);
+        BackHalf.done = nullptr;
+    }
+}
+
 // The selector is read for each chunk, as the cipher is chosen chunk by chunk.
 static void DecryptChunk(uint8_t* chunk, uint32_t count) {
-    if (RunState.KeySelector == KeySelectorPassword) {
-        BlowfishCbcDecrypt(&ProcessBlowfish, chunk, chunk, count);
+    bool blowfish = RunState.KeySelector == KeySelectorPassword;
+    if (BackHalf.thread == nullptr || count < HalvedLeastChunk) {
+        if (blowfish) {
+            BlowfishCbcDecrypt(&ProcessBlowfish, chunk, chunk, count);
+        } else {
+            TripleDesCbcDecrypt(chunk, chunk, count);
+        }
+        return;
+    }
+    uint32_t frontCount = count / 2 / HalfAlignment * HalfAlignment;
+    BackHalf.bytes = chunk + frontCount;
+    BackHalf.count = count - frontCount;
+    BackHalf.blowfish = blowfish;
+    // The back half's chain is the front half's last ciphertext block, taken before the front
+    // half is decrypted over it; the register the chunk ends with is the back half's.
+    if (blowfish) {
+        BackHalfBlowfish = ProcessBlowfish;
+        std::memcpy(BackHalfBlowfish.ivRegister, BackHalf.bytes - 8, 8);
+        ReleaseSemaphore(BackHalf.start, 1, nullptr);
+        BlowfishCbcDecrypt(&ProcessBlowfish, chunk, chunk, frontCount);
+        WaitForSingleObject(BackHalf.done, INFINITE);
+        std::memcpy(ProcessBlowfish.ivRegister, BackHalfBlowfish.ivRegister, 8);
     } else {
-        TripleDesCbcDecrypt(chunk, chunk, count);
+        uint8_t frontChain[8];
+        std::memcpy(frontChain, ProcessTripleDes.ivRegister, 8);
+        std::memcpy(ProcessTripleDes.ivRegister, BackHalf.bytes - 8, 8);
+        TripleDesPrepareDecryption();
+        ReleaseSemaphore(BackHalf.start, 1, nullptr);
+        TripleDesCbcDecryptBlocks(chunk, chunk, frontCount / 8, frontChain);
+        WaitForSingleObject(BackHalf.done, INFINITE);
     }
 }
 
@@ -185,6 +285,7 @@ DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size, const De
     Stream.readSlots = nullptr;
     Stream.decryptedSlots = nullptr;
     HANDLE helper = nullptr;
+    BackHalf.thread = nullptr;
     if (size >= OverlapLeastSize) {
         Stream.freeSlots = CreateSemaphoreW(nullptr, RingSlots, RingSlots, nullptr);
         Stream.readSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
@@ -192,6 +293,9 @@ DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size, const De
         bool semaphores = Stream.freeSlots && Stream.readSlots && Stream.decryptedSlots;
         helper = semaphores ? CreateThread(nullptr, 0, ReadAndWriteChunks, nullptr, 0, nullptr)
                             : nullptr;
+        if (helper != nullptr) {
+            StartBackHalves();
+        }
     }
 
     DecryptResult result;
@@ -212,6 +316,7 @@ DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size, const De
         }
         WaitForSingleObject(helper, INFINITE);
         CloseHandle(helper);
+        EndBackHalves();
         result = Stream.result == DecryptOk && Stream.stopping ? DecryptStopped : Stream.result;
     }
     CloseIfOpen(Stream.freeSlots);

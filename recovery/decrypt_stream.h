@@ -13,6 +13,8 @@
 // written) or DecryptStopped (watch asked to stop before a chunk: what was written is incomplete);
 // systemError receives the system's error of that read or write (0 for a short one). watch (may
 // be null) hears of each chunk decrypted, on the caller's thread. Runs on the caller's thread, for
-// a file of a megabyte or more with one helper thread, which has ended when it returns.
+// a file of a megabyte or more with one helper thread for reading and writing and, on a machine
+// with a second processor, one decrypting the back half of each large chunk; both have ended
+// when it returns.
 DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size, const DecryptWatch* watch,
                             uint32_t* systemError);

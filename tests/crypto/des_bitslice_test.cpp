@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 #include "crypto/des.h"
 #include "crypto/des_bitslice.h"
@@ -106,6 +107,38 @@ TEST_F(PinnedLevels, TripleDesFollowsANewKey) {
             TripleDesCbcDecrypt(in.data(), out.data(), uint32_t(in.size()));
             ASSERT_EQ(FirstDifference(out.data(), expected), "")
                 << LevelName(level) << ", key " << key;
+        }
+    }
+}
+
+// The decryptor cuts long chunks in two and decrypts the halves on two threads at once: the
+// front with a chain of its own, the back through the process-wide register from the front's
+// last ciphertext block. Together, in place, they must give the whole run and its register.
+TEST_F(PinnedLevels, TripleDesHalvesOnTwoThreadsGiveTheWholeRun) {
+    TestRandom random = {33};
+    const uint32_t front = 8 * DesAvx2Batch * 3;
+    for (uint32_t n : {front + 8, front + 8 * DesAvx2Batch * 3 + 5, front + 1000}) {
+        Bytes iv = RandomBytes(&random, 8), in = RandomBytes(&random, n);
+        KeyTripleDes(&random, iv.data());
+        uint8_t reg[8];
+        memcpy(reg, iv.data(), 8);
+        Bytes expected = TripleDesCbcByDefinition(in, reg);
+        for (SimdLevel level : LevelsHere()) {
+            ASSERT_EQ(PinSimdLevel(level), 1);
+            std::string where = std::string(LevelName(level)) + ", length " + std::to_string(n);
+            Bytes bytes = in;
+            uint8_t frontChain[8];
+            memcpy(frontChain, iv.data(), 8);
+            memcpy(ProcessTripleDes.ivRegister, bytes.data() + front - 8, 8);
+            TripleDesPrepareDecryption();
+            std::thread back([&] {
+                TripleDesCbcDecrypt(bytes.data() + front, bytes.data() + front, n - front);
+            });
+            TripleDesCbcDecryptBlocks(bytes.data(), bytes.data(), front / 8, frontChain);
+            back.join();
+            ASSERT_EQ(FirstDifference(bytes.data(), expected), "") << where;
+            EXPECT_EQ(Hex(ProcessTripleDes.ivRegister, 8), Hex(reg, 8)) << where;
+            EXPECT_EQ(Hex(frontChain, 8), Hex(in.data() + front - 8, 8)) << where;
         }
     }
 }
