@@ -5,6 +5,7 @@
 #include "unlock/real_paths.h"
 #include "unlock/walk_limits.h"
 #include "common/run_state.h"
+#include "common/thread_start.h"
 #include "app/texts.h"
 
 int32_t StartUnlockRun() {
@@ -19,8 +20,7 @@ int32_t StartUnlockRun() {
     RunState.UnlockedCount = 0;
     ResetDialogReport();
     // An explicit stack, sized for the deepest walk the path buffers allow.
-    RunState.WorkerThread = CreateThread(nullptr, WorkerStackBytes, UnlockWorker, nullptr,
-                                         STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    RunState.WorkerThread = StartThread(UnlockWorker, nullptr, WorkerStackBytes);
     return 1;
 }
 

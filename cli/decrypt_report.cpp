@@ -32,8 +32,8 @@ void ReportCryptFile(const std::wstring& path, const CryptFileResult& result) {
     }
     bool decrypted = result.outcome == CryptDecrypted;
     std::wstring rest = Quoted(Displayed(path));
-    if (decrypted && result.output[0] != L'\0') {
-        rest += L" -> " + Quoted(NameOf(result.output));
+    if (decrypted && result.outputName[0] != L'\0') {
+        rest += L" -> " + Quoted(result.outputName);
     }
     std::wstring words;
     if (decrypted) {
@@ -44,6 +44,10 @@ void ReportCryptFile(const std::wstring& path, const CryptFileResult& result) {
     std::wstring reason = CryptReasonWords(path.c_str(), result);
     if (!reason.empty()) {
         words += (decrypted ? L"; " : L"") + reason;
+    }
+    std::wstring leftover = LeftoverWords(result);
+    if (!leftover.empty()) {
+        words += L"; " + leftover;
     }
     WriteOutcomeLine(OutcomeLabels[result.outcome], LabelWidth, rest + L" (" + words + L")");
 }

@@ -5,6 +5,7 @@
 #include "cli/exit_codes.h"
 #include "unlock/real_paths.h"
 #include "unlock/walk_limits.h"
+#include "common/thread_start.h"
 #include <windows.h>
 
 namespace {
@@ -29,8 +30,7 @@ DWORD WINAPI CommandThread(LPVOID parameter) {
 // The walk goes as deep as its paths allow, about 2.5 MiB of stack: more than the main thread's.
 int RunOnWalkStack(const CommandCall& call) {
     CommandRun run = {&call, ExitBadInput};
-    HANDLE thread = CreateThread(nullptr, WorkerStackBytes, CommandThread, &run,
-                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    HANDLE thread = StartThread(CommandThread, &run, WorkerStackBytes);
     if (thread == nullptr) {
         OpenOutput(0, 0);
         WriteError(L"cannot start (error " + std::to_wstring(GetLastError()) + L")");

@@ -50,7 +50,9 @@ bool Resolve(const std::wstring& typed, GatherPath* path) {
     }
     DWORD attributes = GetFileAttributesW(probe.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        Note(Format(TextStatusPathRefused, {typed}));
+        DWORD error = GetLastError();
+        bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        Note(Format(missing ? TextStatusPathMissing : TextStatusPathRefused, {typed}));
         return false;
     }
     *path = GatherPath();

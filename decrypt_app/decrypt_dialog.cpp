@@ -13,6 +13,7 @@
 #include "decrypt_app/file_rows.h"
 #include "decrypt_app/open_folder.h"
 #include "decrypt_app/run_report.h"
+#include "report/decrypt_words.h"
 #include "res/decrypt_resource.h"
 
 DecryptWindowRecord DecryptWindow;
@@ -109,8 +110,11 @@ BOOL SetUpDialog(HWND dialog) {
     SetUpWorker(dialog);
     SetStatus(Text(TextStatusStart));
     UpdateControls();
-    // The first thing to do is to add files.
+    // The first thing to do is to add files, unless the program was started with some.
     SetFocus(GetDlgItem(dialog, IDC_ADD_FILES));
+    if (!DecryptWindow.startPaths.empty()) {
+        AddPaths(DecryptWindow.startPaths);
+    }
     return FALSE;
 }
 
@@ -219,8 +223,8 @@ void OpenRowFolder(int row) {
         return;
     }
     const FileRow& file = FileRows.rows[static_cast<size_t>(row)];
-    if (IsDecryptedRow(file) && file.result.output[0] != L'\0') {
-        ShowFileInFolder(file.result.output);
+    if (IsDecryptedRow(file) && file.result.outputName[0] != L'\0') {
+        ShowFileInFolder(BesideInput(file.path.c_str(), file.result.outputName));
     }
 }
 

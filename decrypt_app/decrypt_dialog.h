@@ -13,6 +13,8 @@ struct DecryptWindowRecord {
     HWND dialog;
     HWND list;
     HFONT warningFont;
+    // The paths on the command line, listed once the window is up.
+    std::vector<std::wstring> startPaths;
     int32_t stopping;       // Stop was pressed during the job going
     int32_t closeWhenEnded; // Exit or the close box during a job: close once the worker ended
     // The paths the user added, each once (long forms): the report's "paths".

@@ -1,6 +1,7 @@
 // The worker thread of the decrypt window and the callbacks the decrypt layer reports through.
 #include "decrypt_app/decrypt_worker.h"
 
+#include "common/thread_start.h"
 #include "unlock/path_forms.h"
 #include "unlock/walk_limits.h"
 
@@ -140,8 +141,7 @@ int StartWorker(WorkerJob job) {
         file.found.path = file.pathText.c_str();
     }
     // The walk below the gathering needs the deep stack of the walk's own worker.
-    Worker.thread = CreateThread(nullptr, WorkerStackBytes, WorkerThread, nullptr,
-                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    Worker.thread = StartThread(WorkerThread, nullptr, WorkerStackBytes);
     if (Worker.thread == nullptr) {
         Worker.job = JobNone;
         return 0;

@@ -96,10 +96,16 @@ std::wstring DecryptorText(const CryptFileResult& result) {
     if (result.systemError != 0) {
         text += L" (" + Format(TextSystemError, {std::to_wstring(result.systemError)}) + L")";
     }
-    if (result.output[0] != L'\0') {
-        text += Format(TextLeftBehind, {FinalNameOf(result.output)});
+    if (result.outputName[0] != L'\0') {
+        text += Format(TextLeftBehind, {result.outputName});
     }
     return text;
+}
+
+// An unfinished file of an earlier run found beside the input, after the row's result.
+std::wstring LeftoverText(const CryptFileResult& result) {
+    return result.leftoverName[0] != L'\0' ? Format(TextLeftoverFound, {result.leftoverName})
+                                           : std::wstring();
 }
 
 std::wstring ResultText(const FileRow& row) {
@@ -124,13 +130,13 @@ std::wstring ResultText(const FileRow& row) {
     const CryptFileResult& result = row.result;
     switch (result.outcome) {
     case CryptDecrypted:
-        return result.output[0] != L'\0'
-                   ? Format(TextResultDecryptedTo, {FinalNameOf(result.output)})
-                   : std::wstring(Text(TextResultDecrypted));
+        return (result.outputName[0] != L'\0' ? Format(TextResultDecryptedTo, {result.outputName})
+                                              : std::wstring(Text(TextResultDecrypted))) +
+               LeftoverText(result);
     case CryptNotIdentified:
         return Format(TextResultNotIdentified, {ReasonText(result)});
     case CryptFailed:
-        return Format(TextResultFailed, {ReasonText(result)});
+        return Format(TextResultFailed, {ReasonText(result)}) + LeftoverText(result);
     case CryptSkipped:
         return Format(TextResultSkipped, {ReasonText(result)});
     case CryptPending:

@@ -5,7 +5,25 @@
 #include <objbase.h>
 
 #include "decrypt_app/decrypt_dialog.h"
+#include "recovery/file_utilities.h"
 #include "res/decrypt_resource.h"
+
+// The paths the program was started with: what Windows gives it for files dropped onto its icon,
+// sent to it with "Send to" or opened with it. They are listed as a drop of them would be.
+static void TakeStartPaths() {
+    int32_t count = 0;
+    wchar_t* block = CopyCommandLine(&count);
+    if (block == nullptr) {
+        return;
+    }
+    wchar_t** arguments = reinterpret_cast<wchar_t**>(block);
+    for (int32_t i = 1; i < count; ++i) {
+        if (arguments[i][0] != L'\0') {
+            DecryptWindow.startPaths.push_back(arguments[i]);
+        }
+    }
+    delete[] block;
+}
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The folder picker is a COM object of the shell's, which wants a single-threaded apartment.
@@ -14,6 +32,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                                          ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&classes);
     DecryptWindow.instance = instance;
+    TakeStartPaths();
     DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_DECRYPT), nullptr, DecryptDialogProc, 0);
     if (SUCCEEDED(com)) {
         CoUninitialize();

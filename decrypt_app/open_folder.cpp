@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <shellapi.h>
 
+#include "common/thread_start.h"
 #include "decrypt_app/file_rows.h"
 
 namespace {
@@ -40,7 +41,7 @@ DWORD WINAPI OpenFolderThread(LPVOID parameter) {
 
 void ShowFileInFolder(const std::wstring& longPath) {
     std::wstring* path = new std::wstring(longPath);
-    HANDLE thread = CreateThread(nullptr, 0, OpenFolderThread, path, 0, nullptr);
+    HANDLE thread = StartThread(OpenFolderThread, path, 0);
     if (thread == nullptr) {
         delete path;
         return;

@@ -95,6 +95,8 @@ const WindowTextRow WindowTexts[TextCount] = {
     {TextDecryptOtherResult, L"the decryptor gave result {1}", L"расшифровка вернула код {1}"},
     {TextSystemError, L"error {1}", L"ошибка {1}"},
     {TextLeftBehind, L"; what was written is left in {1}", L"; записанное осталось в {1}"},
+    {TextLeftoverFound, L"; an unfinished {1} of an earlier run lies beside it, left as it is",
+     L"; рядом лежит незаконченный {1} от прошлого запуска, он оставлен как есть"},
 
     {TextStatusStart,
      L"Add .crypt files or a folder, or drop them here; choose the key; press Decrypt.",
@@ -108,6 +110,7 @@ const WindowTextRow WindowTexts[TextCount] = {
     {TextStatusNoCryptFile, L"No .crypt file in {1}.", L"В папке {1} нет файлов .crypt."},
     {TextStatusNotCryptFile, L"Not a .crypt file: {1}.", L"Это не файл .crypt: {1}."},
     {TextStatusPathRefused, L"Cannot use {1}.", L"Не удаётся открыть {1}."},
+    {TextStatusPathMissing, L"Not found: {1}.", L"Не найдено: {1}."},
     {TextStatusFoldersNotSearched, L" Folders not searched, their paths too long: {1}.",
      L" Не просмотрено папок со слишком длинным путём: {1}."},
     {TextStatusBusy, L"Files can be added when the run has ended.",

@@ -75,6 +75,7 @@ enum TextId : int32_t {
     TextDecryptOtherResult,
     TextSystemError,
     TextLeftBehind,
+    TextLeftoverFound,
     // The status line
     TextStatusStart,
     TextStatusSearching,
@@ -83,6 +84,7 @@ enum TextId : int32_t {
     TextStatusNoCryptFile,
     TextStatusNotCryptFile,
     TextStatusPathRefused,
+    TextStatusPathMissing,
     TextStatusFoldersNotSearched,
     TextStatusBusy,
     TextStatusRemoved,

@@ -14,21 +14,28 @@
 #include "recovery/key_select.h"
 #include "common/run_state.h"
 
-constexpr uint32_t NameCapacity = DecryptNameCapacity;
 constexpr uint32_t SuffixCapacity = 10;     // "(%d)" text of the counter, NUL included
 constexpr int32_t LargestCounter = 9999999; // the largest counter whose "(%d)" fits SuffixCapacity
 const wchar_t UnfinishedTail[] = L".part";
 constexpr uint32_t UnfinishedTailLength = 5;
 
-// A row of candidate names: a fixed start, then nothing, "(0)", "(1)"...
+// A row of candidate names: a fixed start, then nothing, "(0)", "(1)"... in a buffer of the
+// longest path; capacity is the longest the caller takes.
 struct NameRow {
-    wchar_t name[NameCapacity];
+    wchar_t name[DecryptLongPathCapacity];
+    uint32_t capacity;
     uint32_t baseLength; // the start's length
     int32_t counter;     // the counter of the next candidate after the one in name
 };
 
+// One file at a time, as the cipher states: the rows of the unfinished and the final names.
+static NameRow UnfinishedRow;
+static NameRow FinalRow;
+
 // Starts the row at base (its first baseLength characters, then tail).
-static void StartRow(NameRow* row, const wchar_t* base, uint32_t baseLength, const wchar_t* tail) {
+static void StartRow(NameRow* row, uint32_t capacity, const wchar_t* base, uint32_t baseLength,
+                     const wchar_t* tail) {
+    row->capacity = capacity;
     std::memcpy(row->name, base, baseLength * sizeof(wchar_t));
     uint32_t length = baseLength;
     for (; *tail != L'\0'; ++tail) {
@@ -48,7 +55,7 @@ static bool NextCandidate(NameRow* row) {
     }
     wchar_t suffix[SuffixCapacity];
     uint32_t suffixLength = static_cast<uint32_t>(wsprintfW(suffix, L"(%d)", row->counter));
-    if (row->baseLength + suffixLength + 1 > NameCapacity) {
+    if (row->baseLength + suffixLength + 1 > row->capacity) {
         return false;
     }
     row->counter += 1;
@@ -60,11 +67,36 @@ static bool IsTakenError(DWORD error) {
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
+// The final name of a path: what follows its last backslash.
+static const wchar_t* FinalNameOf(const wchar_t* path) {
+    const wchar_t* name = path;
+    for (const wchar_t* at = path; *at != L'\0'; ++at) {
+        if (*at == L'\\') {
+            name = at + 1;
+        }
+    }
+    return name;
+}
+
+static void CopyName(wchar_t* to, const wchar_t* path) {
+    const wchar_t* name = FinalNameOf(path);
+    size_t length = std::wcslen(name);
+    if (length >= DecryptFileNameCapacity) {
+        length = DecryptFileNameCapacity - 1;
+    }
+    std::memcpy(to, name, length * sizeof(wchar_t));
+    to[length] = L'\0';
+}
+
 // Creates the unfinished file under the first candidate no entry holds. The create itself tells
 // whether a name is taken, and never replaces: no name is looked up beforehand, which in a large
-// folder costs as much as the create. error receives the system's reason when none could be
-// created, ERROR_FILENAME_EXCED_RANGE when no candidate fits the name buffer.
-static HANDLE CreateUnfinishedFile(NameRow* row, uint32_t* error) {
+// folder costs as much as the create. A file found under one of the first candidates is one an
+// earlier run left unfinished, or the user's own: the first is named in leftover, and none is
+// touched; past those, a taken name costs nothing more than its create. error
+// receives the system's reason when none could be created, ERROR_FILENAME_EXCED_RANGE when no
+// candidate fits the name buffer.
+static HANDLE CreateUnfinishedFile(NameRow* row, wchar_t* leftover, uint32_t* error) {
+    constexpr int32_t LeftoverCandidates = 16;
     for (;;) {
         HANDLE file =
             CreateFileW(row->name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
@@ -75,6 +107,13 @@ static HANDLE CreateUnfinishedFile(NameRow* row, uint32_t* error) {
         *error = GetLastError();
         if (!IsTakenError(*error)) {
             return INVALID_HANDLE_VALUE;
+        }
+        if (leftover[0] == L'\0' && row->counter < LeftoverCandidates) {
+            DWORD attributes = GetFileAttributesW(row->name);
+            if (attributes != INVALID_FILE_ATTRIBUTES &&
+                (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                CopyName(leftover, row->name);
+            }
         }
         if (!NextCandidate(row)) {
             *error = ERROR_FILENAME_EXCED_RANGE;
@@ -102,10 +141,14 @@ static bool PlaceFinishedFile(const wchar_t* unfinished, NameRow* row, uint32_t*
     }
 }
 
-DecryptResult DecryptCryptFileTo(const wchar_t* path, const DecryptWatch* watch, wchar_t* output,
-                                 uint32_t* systemError) {
-    output[0] = L'\0';
-    *systemError = 0;
+DecryptResult DecryptCryptFileAs(const wchar_t* path, DecryptTarget* target) {
+    target->outputName[0] = L'\0';
+    target->leftoverName[0] = L'\0';
+    target->systemError = 0;
+    uint32_t* systemError = &target->systemError;
+    uint32_t capacity = target->pathCapacity < DecryptNameCapacity       ? DecryptNameCapacity
+                        : target->pathCapacity > DecryptLongPathCapacity ? DecryptLongPathCapacity
+                                                                         : target->pathCapacity;
     // The last '.' of the whole path decides, folder names included, and case counts.
     if (!IsCryptName(path)) {
         return DecryptNotCryptFile;
@@ -114,7 +157,7 @@ DecryptResult DecryptCryptFileTo(const wchar_t* path, const DecryptWatch* watch,
         return DecryptNoKey;
     }
     size_t pathLength = std::wcslen(path);
-    if (pathLength >= NameCapacity) {
+    if (pathLength >= capacity) {
         // No name buffer could hold it: refused before anything exists.
         *systemError = ERROR_FILENAME_EXCED_RANGE;
         return DecryptOpenFailed;
@@ -129,9 +172,9 @@ DecryptResult DecryptCryptFileTo(const wchar_t* path, const DecryptWatch* watch,
     }
     // ".part" is one character shorter than ".crypt": the first candidate always fits.
     static_assert(UnfinishedTailLength < CryptExtensionLength, "the unfinished name fits");
-    NameRow unfinished;
-    StartRow(&unfinished, path, baseLength, UnfinishedTail);
-    HANDLE file = CreateUnfinishedFile(&unfinished, systemError);
+    NameRow* unfinished = &UnfinishedRow;
+    StartRow(unfinished, capacity, path, baseLength, UnfinishedTail);
+    HANDLE file = CreateUnfinishedFile(unfinished, target->leftoverName, systemError);
     if (file == INVALID_HANDLE_VALUE) {
         CloseHandle(input);
         return DecryptCreateFailed;
@@ -146,8 +189,8 @@ DecryptResult DecryptCryptFileTo(const wchar_t* path, const DecryptWatch* watch,
         *systemError = GetLastError();
         result = DecryptReadFailed;
     } else if (size.QuadPart != 0) {
-        result =
-            DecryptStream(input, file, static_cast<uint64_t>(size.QuadPart), watch, systemError);
+        result = DecryptStream(input, file, static_cast<uint64_t>(size.QuadPart), target->watch,
+                               systemError);
     }
     // On the disk before it takes a name that says it is complete.
     if (result == DecryptOk && !FlushFileBuffers(file)) {
@@ -157,17 +200,35 @@ DecryptResult DecryptCryptFileTo(const wchar_t* path, const DecryptWatch* watch,
     CloseHandle(input);
     CloseHandle(file);
 
-    NameRow final;
-    StartRow(&final, path, baseLength, L"");
-    if (result == DecryptOk && !PlaceFinishedFile(unfinished.name, &final, systemError)) {
+    NameRow* final = &FinalRow;
+    StartRow(final, capacity, path, baseLength, L"");
+    if (result == DecryptOk && !PlaceFinishedFile(unfinished->name, final, systemError)) {
         result = DecryptCreateFailed;
     }
     if (result != DecryptOk) {
-        DeleteFileW(unfinished.name);
+        DeleteFileW(unfinished->name);
         return result;
     }
-    std::memcpy(output, final.name, (std::wcslen(final.name) + 1) * sizeof(wchar_t));
+    CopyName(target->outputName, final->name);
     RunState.UnlockedCount += 1;
+    return result;
+}
+
+DecryptResult DecryptCryptFileTo(const wchar_t* path, const DecryptWatch* watch, wchar_t* output,
+                                 uint32_t* systemError) {
+    DecryptTarget target;
+    target.watch = watch;
+    target.pathCapacity = DecryptNameCapacity;
+    DecryptResult result = DecryptCryptFileAs(path, &target);
+    *systemError = target.systemError;
+    output[0] = L'\0';
+    if (result == DecryptOk) {
+        // The output lies beside the input; its path fitted the name buffer as every candidate did.
+        size_t folderLength = static_cast<size_t>(FinalNameOf(path) - path);
+        std::memcpy(output, path, folderLength * sizeof(wchar_t));
+        std::memcpy(output + folderLength, target.outputName,
+                    (std::wcslen(target.outputName) + 1) * sizeof(wchar_t));
+    }
     return result;
 }
 

@@ -42,3 +42,26 @@ struct DecryptWatch {
 // the name buffer.
 DecryptResult DecryptCryptFileTo(const wchar_t* path, const DecryptWatch* watch, wchar_t* output,
                                  uint32_t* systemError);
+
+// The longest path of the platform's long form, "\\?\" included, and a final name.
+constexpr uint32_t DecryptLongPathCapacity = 32767;
+constexpr uint32_t DecryptFileNameCapacity = 260;
+
+// What a caller of DecryptCryptFileAs gives and gets back.
+struct DecryptTarget {
+    const DecryptWatch* watch; // may be null
+    uint32_t pathCapacity;     // the longest input and output path taken, terminator included:
+                               // DecryptNameCapacity up to DecryptLongPathCapacity
+    // Filled in: the output's final name (in the input's folder) on success, else empty; the
+    // name of a file that an earlier run left unfinished beside the input ("report.pdf.part"),
+    // found while naming this one's unfinished file and left as it is, else empty; the system's
+    // error as for DecryptCryptFileTo.
+    wchar_t outputName[DecryptFileNameCapacity];
+    wchar_t leftoverName[DecryptFileNameCapacity];
+    uint32_t systemError;
+};
+
+// DecryptCryptFileTo for paths up to target->pathCapacity characters (the long form reaches
+// 32,767), telling the output by its name alone. An entry that holds an unfinished file's name
+// before this run's is never touched: it may be a file the user keeps.
+DecryptResult DecryptCryptFileAs(const wchar_t* path, DecryptTarget* target);

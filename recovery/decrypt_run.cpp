@@ -2,6 +2,7 @@
 #include "recovery/decrypt_run.h"
 
 #include <windows.h>
+#include <cstring>
 #include <cwchar>
 
 #include "common/run_state.h"
@@ -34,6 +35,9 @@ struct GatherRecord {
     int64_t otherLetters;
 };
 GatherRecord Gather = {};
+
+// What the decryptor tells of the file being decrypted.
+DecryptTarget Target;
 
 int64_t Now() {
     LARGE_INTEGER now;
@@ -162,9 +166,14 @@ bool FindKeyByType(const wchar_t* path, const DecryptPlan* plan, CryptFileResult
 
 void Decrypt(const wchar_t* path, const DecryptReport* report, CryptFileResult* result) {
     RunState.KeySelector = result->selector;
-    uint32_t error = 0;
     DecryptWatch watch = {report->fileProgress, report->stopRequested};
-    DecryptResult decrypted = DecryptCryptFileTo(path, &watch, result->output, &error);
+    DecryptTarget* target = &Target;
+    target->watch = &watch;
+    target->pathCapacity = DecryptNameCapacity;
+    DecryptResult decrypted = DecryptCryptFileAs(path, target);
+    uint32_t error = target->systemError;
+    std::memcpy(result->outputName, target->outputName, sizeof result->outputName);
+    std::memcpy(result->leftoverName, target->leftoverName, sizeof result->leftoverName);
     result->decryptResult = decrypted;
     result->systemError = error;
     if (decrypted == DecryptOk) {
@@ -243,7 +252,8 @@ void DecryptRunFile(const CryptFileFound* file, const DecryptPlan* plan,
     result->decryptResult = -1;
     result->systemError = 0;
     result->bytes = file->size;
-    result->output[0] = L'\0';
+    result->outputName[0] = L'\0';
+    result->leftoverName[0] = L'\0';
     if (file->outcome != CryptPending) {
         result->outcome = file->outcome;
         result->reason = file->reason;

@@ -50,7 +50,10 @@ struct CryptFileResult {
     int32_t decryptResult;     // the decryptor's DecryptResult; -1 when it was not called
     uint32_t systemError;      // the system's error of a failed open or create; else 0
     int64_t bytes;             // the input's size
-    wchar_t output[DecryptNameCapacity]; // long form: the output written; empty when none was
+    // In the input's folder: the output written, empty when none was; a file an earlier run left
+    // unfinished beside the input ("report.pdf.part"), left as it is, empty when there was none.
+    wchar_t outputName[DecryptFileNameCapacity];
+    wchar_t leftoverName[DecryptFileNameCapacity];
 };
 
 // What the run tells its front end as it goes: the decrypt run's one record of callbacks, as

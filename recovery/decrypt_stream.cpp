@@ -9,6 +9,7 @@
 #include "crypto/des_bitslice.h"
 #include "recovery/key_select.h"
 #include "common/run_state.h"
+#include "common/thread_start.h"
 #include <cstring>
 
 // Four slots let one chunk be read, one decrypted and one written at once, with one to spare.
@@ -95,7 +96,7 @@ static void StartBackHalves() {
     BackHalf.start = CreateSemaphoreW(nullptr, 0, 1, nullptr);
     BackHalf.done = CreateSemaphoreW(nullptr, 0, 1, nullptr);
     if (BackHalf.start != nullptr && BackHalf.done != nullptr) {
-        BackHalf.thread = CreateThread(nullptr, 0, DecryptBackHalves, nullptr, 0, nullptr);
+        BackHalf.thread = StartThread(DecryptBackHalves, nullptr, 0);
     }
 }
 
@@ -291,8 +292,7 @@ DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size, const De
         Stream.readSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
         Stream.decryptedSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
         bool semaphores = Stream.freeSlots && Stream.readSlots && Stream.decryptedSlots;
-        helper = semaphores ? CreateThread(nullptr, 0, ReadAndWriteChunks, nullptr, 0, nullptr)
-                            : nullptr;
+        helper = semaphores ? StartThread(ReadAndWriteChunks, nullptr, 0) : nullptr;
         if (helper != nullptr) {
             StartBackHalves();
         }

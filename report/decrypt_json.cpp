@@ -47,8 +47,12 @@ std::string DecryptFileJson(const wchar_t* path, const CryptFileResult& result) 
     if (result.selector != KeySelectorNone) {
         AddJson(&line, "key", JsonKey(result.selector));
     }
-    if (result.output[0] != L'\0') {
-        AddText(&line, "output", Displayed(result.output));
+    if (result.outputName[0] != L'\0') {
+        AddText(&line, "output", Displayed(BesideInput(path, result.outputName).c_str()));
+    }
+    if (result.leftoverName[0] != L'\0') {
+        AddText(&line, "unfinished_leftover",
+                Displayed(BesideInput(path, result.leftoverName).c_str()));
     }
     if (result.decryptResult >= 0) {
         AddNumber(&line, "result", result.decryptResult);

@@ -95,6 +95,21 @@ std::wstring CryptReasonWords(const wchar_t* path, const CryptFileResult& result
     return L"";
 }
 
+std::wstring BesideInput(const wchar_t* inputPath, const wchar_t* name) {
+    std::wstring path = inputPath;
+    size_t separator = path.rfind(L'\\');
+    path.resize(separator == std::wstring::npos ? 0 : separator + 1);
+    return path + name;
+}
+
+std::wstring LeftoverWords(const CryptFileResult& result) {
+    if (result.leftoverName[0] == L'\0') {
+        return L"";
+    }
+    return std::wstring(L"an unfinished file of an earlier run lies beside it, \"") +
+           result.leftoverName + L"\": it was left as it is";
+}
+
 std::wstring OneDecimal(double value) {
     wchar_t text[32];
     std::swprintf(text, 32, L"%.1f", value);

@@ -12,5 +12,9 @@ std::wstring ErrorWords(uint32_t error);
 std::wstring KeyWords(int32_t selector);
 // Why the file (its long path) was not decrypted; empty when there is nothing to say.
 std::wstring CryptReasonWords(const wchar_t* path, const CryptFileResult& result);
+// The long path of an entry named `name` in the folder of the input's long path.
+std::wstring BesideInput(const wchar_t* inputPath, const wchar_t* name);
+// What is said of an unfinished file an earlier run left beside the input; empty when none.
+std::wstring LeftoverWords(const CryptFileResult& result);
 // 12.3: megabytes, seconds, rates.
 std::wstring OneDecimal(double value);

@@ -24,15 +24,7 @@ done
 # Some virtual machines run no 32-bit Linux code natively; 32-bit Wine then runs through
 # qemu's user-mode emulator, registered for 32-bit ELF files.
 enable_i386_emulation() {
-    /lib/ld-linux.so.2 --version >/dev/null 2>&1 && return 0
-    local misc=/proc/sys/fs/binfmt_misc
-    [ -e $misc/register ] || "${sudo_cmd[@]}" mount -t binfmt_misc binfmt_misc $misc
-    local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
-    local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-    [ -e $misc/rescindo-i386 ] || echo ":rescindo-i386:M::${magic}\x02\x00\x03\x00:${mask}:/usr/bin/qemu-i386-static:FOC" |
-        "${sudo_cmd[@]}" tee $misc/register >/dev/null
-    [ -e $misc/rescindo-i386-so ] || echo ":rescindo-i386-so:M::${magic}\x03\x00\x03\x00:${mask}:/usr/bin/qemu-i386-static:FOC" |
-        "${sudo_cmd[@]}" tee $misc/register >/dev/null
+    "$(dirname "$0")/i386-code.sh" needed
 }
 
 if [ ${#missing[@]} -eq 0 ]; then

@@ -9,6 +9,9 @@ build=${RESCINDO_BUILD:-$root/build}
 jobs=$(nproc)
 
 "$root/scripts/install-deps.sh"
+# Whether 32-bit Wine, and so the product's tests, ran natively or through the emulator.
+i386_code=$("$root/scripts/i386-code.sh" status)
+echo "$i386_code"
 
 configure() { # name, extra cmake arguments...
     local name=$1
@@ -44,5 +47,6 @@ for name in native win64 win32; do
         failed=$((failed + 1))
     fi
 done
+echo "$i386_code"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "common/run_state.h"
+#include "crypto/des.h"
+#include "recovery/key_select.h"
 #include "res/decrypt_resource.h"
 #include "tests/decrypt_app/crypt_files.h"
 #include "tests/decrypt_app/window_driver.h"
@@ -149,6 +152,45 @@ TEST_F(DecryptWindow, PickedFilesDecryptUnderTheKeysTheirTypesTell) {
     ASSERT_TRUE(DecryptAndWait(run, RunLimitMs));
     EXPECT_FALSE(Exists(D + L"\\docs\\archive.zip(0)"));
     EXPECT_EQ(StatusText(run), L"Decrypted 0 of 2 files; not identified 2, failed 0, skipped 0.");
+}
+
+// The program started with paths, as Windows starts it for files dropped onto its icon or sent to
+// it: they are listed as a drop of them would be, quoted paths with spaces and a missing path
+// included, and decrypted when Decrypt is pressed. Read through the status line, the list's count
+// and the files alone, which need no memory of the program's: so it runs where the product's
+// 32-bit code is emulated, and its large file takes the decryptor's threads in the window.
+TEST_F(DecryptWindow, StartedWithPathsListsThemAndDecrypts) {
+    ASSERT_TRUE(MakeFolder(D + L"\\with space"));
+    PlaceCrypt(D + L"\\docs", "report.pdf");
+    PlaceCrypt(D + L"\\docs", "archive.zip");
+    PlaceCrypt(D + L"\\with space", "letter.docx");
+    const int64_t largeSize = 8ll << 20;
+    ASSERT_TRUE(MakeLargeFile(E + L"\\large.bin.crypt", largeSize));
+    ASSERT_TRUE(StartProgramCaptioned(
+        &run, EnglishCaption,
+        L"D:\\docs \"D:\\with space\\letter.docx.crypt\" \"E:\\large.bin.crypt\" \"D:\\gone\""));
+    ASSERT_TRUE(WaitUntilIdle(run, RunLimitMs));
+    EXPECT_EQ(StatusText(run), L"Added: 4. Files in the list: 4. Not found: D:\\gone.");
+    EXPECT_EQ(SendMessageW(Item(IDC_FILE_LIST), LVM_GETITEMCOUNT, 0, 0), 4);
+
+    ASSERT_TRUE(DecryptAndWait(run, RunLimitMs));
+    EXPECT_EQ(StatusText(run), L"Decrypted 3 of 4 files; not identified 1, failed 0, skipped 0.");
+    for (const char* name : {"report.pdf", "archive.zip"}) {
+        EXPECT_EQ(ReadWhole(D + L"\\docs\\" + WideOf(name)), PlainOf(FixtureNamed(name))) << name;
+    }
+    EXPECT_EQ(ReadWhole(D + L"\\with space\\letter.docx"), PlainOf(FixtureNamed("letter.docx")));
+
+    // The file of no known type takes the key chosen: one chain through every chunk, whichever
+    // thread decrypted it.
+    ChooseKey(IDC_KEY_BUILT_IN);
+    ASSERT_TRUE(DecryptAndWait(run, RunLimitMs));
+    EXPECT_EQ(StatusText(run), L"Decrypted 1 of 1 files.");
+    std::string expected(static_cast<size_t>(largeSize), '\0');
+    auto* bytes = reinterpret_cast<uint8_t*>(&expected[0]);
+    RunState.KeySelector = 0;
+    ASSERT_EQ(SelectKey(0), 1);
+    TripleDesCbcDecrypt(bytes, bytes, static_cast<uint32_t>(largeSize));
+    EXPECT_TRUE(ReadWhole(E + L"\\large.bin") == expected);
 }
 
 // Files and folders dropped onto the window: a folder with its subfolders, a file of it dropped

@@ -427,7 +427,8 @@ TEST_F(CryptFileDecryptor, FailedCreateGivesItsOwnReason) {
 }
 
 // The unfinished file takes a name of its own that nothing else holds; it never shows under the
-// final name, and an existing ".part" file is left as it is.
+// final name, and an existing ".part" file (one a crashed run left, or the user's) is left as it
+// is and named; a folder of such a name is no file left unfinished.
 TEST_F(CryptFileDecryptor, TheUnfinishedFileHasANameOfItsOwn) {
     std::wstring folder = MakeScratchFolder(L"part");
     std::wstring input =
@@ -437,13 +438,14 @@ TEST_F(CryptFileDecryptor, TheUnfinishedFileHasANameOfItsOwn) {
     RealMoveFile = reinterpret_cast<decltype(&MoveFileW)>(
         ReplaceImport("kernel32.dll", "MoveFileW", reinterpret_cast<void*>(&RecordMove)));
     ASSERT_NE(RealMoveFile, nullptr);
-    wchar_t output[DecryptNameCapacity];
-    uint32_t error = 0;
-    DecryptResult result = DecryptCryptFileTo(input.c_str(), nullptr, output, &error);
+    DecryptTarget target = {};
+    target.pathCapacity = DecryptNameCapacity;
+    DecryptResult result = DecryptCryptFileAs(input.c_str(), &target);
     ReplaceImport("kernel32.dll", "MoveFileW", reinterpret_cast<void*>(RealMoveFile));
     std::vector<RemovedFile> removed = StopRecordingRemovals();
     EXPECT_EQ(result, DecryptOk);
-    EXPECT_EQ(std::wstring(output), folder + L"p.doc");
+    EXPECT_EQ(std::wstring(target.outputName), L"p.doc");
+    EXPECT_EQ(std::wstring(target.leftoverName), L"p.doc.part");
     EXPECT_TRUE(removed.empty());
     ASSERT_EQ(Moves.size(), 1u);
     EXPECT_EQ(Moves[0].first, folder + L"p.doc.part(0)");
@@ -453,6 +455,19 @@ TEST_F(CryptFileDecryptor, TheUnfinishedFileHasANameOfItsOwn) {
     ASSERT_TRUE(ReadWhole(folder + L"p.doc.part", &mine));
     EXPECT_EQ(mine, "mine");
     EXPECT_EQ(ListFolder(folder), L"p.doc|p.doc.crypt|p.doc.part");
+
+    // Again: the first output and the first leftover keep their names and their bytes.
+    ASSERT_TRUE(CreateDirectoryW((folder + L"q.doc.part").c_str(), nullptr));
+    std::wstring second =
+        PlaceFixture(folder, L"q.doc.crypt", FixtureOfSize(CryptFixtureKeyIndex, 8));
+    ASSERT_EQ(DecryptCryptFileAs(second.c_str(), &target), DecryptOk);
+    EXPECT_EQ(std::wstring(target.outputName), L"q.doc");
+    EXPECT_EQ(std::wstring(target.leftoverName), L"");
+    ASSERT_EQ(DecryptCryptFileAs(input.c_str(), &target), DecryptOk);
+    EXPECT_EQ(std::wstring(target.outputName), L"p.doc(0)");
+    EXPECT_EQ(std::wstring(target.leftoverName), L"p.doc.part");
+    ASSERT_TRUE(ReadWhole(folder + L"p.doc.part", &mine));
+    EXPECT_EQ(mine, "mine");
 }
 
 } // namespace

@@ -21,8 +21,8 @@ CryptFileResult Result(CryptOutcome outcome, CryptReason reason) {
     return result;
 }
 
-void SetOutput(CryptFileResult* result, const wchar_t* output) {
-    std::wcsncpy(result->output, output, DecryptNameCapacity - 1);
+void SetName(wchar_t (&field)[DecryptFileNameCapacity], const wchar_t* name) {
+    std::wcsncpy(field, name, DecryptFileNameCapacity - 1);
 }
 
 // The object, parsed; the test fails when the line is no JSON object on one line.
@@ -45,7 +45,7 @@ TEST(DecryptJson, DecryptedFile) {
     CryptFileResult result = Result(CryptDecrypted, CryptReasonNone);
     result.selector = 3;
     result.decryptResult = DecryptOk;
-    SetOutput(&result, L"\\\\?\\D:\\docs\\report.pdf(0)");
+    SetName(result.outputName, L"report.pdf(0)");
     Json file = Parsed(DecryptFileJson(Input, result));
     EXPECT_EQ(Fields(file), (std::set<std::string>{"kind", "outcome", "path", "bytes", "key",
                                                    "output", "result"}));
@@ -59,6 +59,12 @@ TEST(DecryptJson, DecryptedFile) {
 
     result.selector = KeySelectorPassword;
     EXPECT_EQ(Parsed(DecryptFileJson(Input, result))["key"], "password");
+
+    // An unfinished file of an earlier run beside it is named, whatever the outcome.
+    SetName(result.leftoverName, L"report.pdf.part");
+    file = Parsed(DecryptFileJson(Input, result));
+    EXPECT_EQ(file["unfinished_leftover"], "D:\\docs\\report.pdf.part");
+    EXPECT_EQ(file["output"], "D:\\docs\\report.pdf(0)");
 }
 
 TEST(DecryptJson, NotIdentifiedFileWithTheKeysThatFitted) {

@@ -37,12 +37,15 @@ bool StartProgram(ProgramRun* run) {
     return StartProgramCaptioned(run, L"Rescindo");
 }
 
-bool StartProgramCaptioned(ProgramRun* run, const wchar_t* caption) {
+bool StartProgramCaptioned(ProgramRun* run, const wchar_t* caption, const std::wstring& arguments) {
     run->dialog = nullptr;
     ZeroMemory(&run->process, sizeof(run->process));
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     std::wstring commandLine = L"\"" + ProgramPath + L"\"";
+    if (!arguments.empty()) {
+        commandLine += L" " + arguments;
+    }
     if (!CreateProcessW(ProgramPath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         L"C:\\", &startup, &run->process)) {
         return false;

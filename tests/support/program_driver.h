@@ -14,8 +14,10 @@ struct ProgramRun {
 
 // Starts the program and waits until its dialog is up. False when either fails.
 bool StartProgram(ProgramRun* run);
-// The same for a program whose dialog has this caption.
-bool StartProgramCaptioned(ProgramRun* run, const wchar_t* caption);
+// The same for a program whose dialog has this caption, started with these arguments (the text
+// after the program's quoted path on its command line).
+bool StartProgramCaptioned(ProgramRun* run, const wchar_t* caption,
+                           const std::wstring& arguments = L"");
 // Ends the program if it is still running and closes its handles.
 void StopProgram(ProgramRun* run);
 // Waits for the program to end: its exit code, or -1 when it is still running after limitMs.
