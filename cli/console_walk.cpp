@@ -30,15 +30,45 @@ struct WalkRecord {
 };
 WalkRecord Walk = {};
 
+// The scopes a command walks, each as given and as the system resolves it (a scope reached
+// through a link has another path of its own), and whether links leading outside them are
+// entered.
 struct LinkRuleRecord {
-    const std::vector<std::wstring>* scopes; // null: links are not kept to any scope
-    int followLinks;
+    std::vector<std::wstring> scopes;
+    int followOutside;
 };
-LinkRuleRecord LinkRule = {nullptr, 0};
+LinkRuleRecord LinkRule = {{}, 1};
+
+// The path the system gives the directory itself, without a trailing separator; empty when it
+// cannot be opened.
+std::wstring ResolvedPathOf(const std::wstring& directory) {
+    std::wstring path = directory;
+    if (!path.empty() && path.back() == L':') {
+        path += L'\\'; // a drive's start directory names its volume; its root is D:\ .
+    }
+    HANDLE handle = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return L"";
+    }
+    wchar_t resolved[WalkPathCapacity];
+    DWORD length = GetFinalPathNameByHandleW(handle, resolved, WalkPathCapacity,
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(handle);
+    if (length == 0 || length >= WalkPathCapacity) {
+        return L"";
+    }
+    std::wstring text(resolved, length);
+    while (!text.empty() && text.back() == L'\\') {
+        text.pop_back();
+    }
+    return text;
+}
 
 bool LiesWithinAScope(const wchar_t* target) {
-    for (const std::wstring& scope : *LinkRule.scopes) {
-        if (target[0] != L'\0' && LiesWithin(target, scope.c_str())) {
+    for (const std::wstring& scope : LinkRule.scopes) {
+        if (target[0] != L'\0' && !scope.empty() && LiesWithin(target, scope.c_str())) {
             return true;
         }
     }
@@ -132,15 +162,28 @@ int WalkStopRequested() {
     return Walk.stopRequested != 0;
 }
 
-void LimitLinksTo(const std::vector<std::wstring>* scopes, int followLinks) {
-    LinkRule = LinkRuleRecord{scopes, followLinks};
+void LimitLinksTo(const std::vector<std::wstring>& scopes, int followOutside) {
+    LinkRule.scopes.clear();
+    for (const std::wstring& scope : scopes) {
+        LinkRule.scopes.push_back(scope);
+        std::wstring resolved = ResolvedPathOf(scope);
+        if (!resolved.empty() && resolved != scope) {
+            LinkRule.scopes.push_back(resolved);
+        }
+    }
+    LinkRule.followOutside = followOutside;
 }
 
 int ConsiderLink(const wchar_t* linkPath, const wchar_t* targetPath, LinkVerdict verdict) {
     EntryOutcome reported;
     switch (verdict) {
     case LinkEnter:
-        if (LinkRule.scopes == nullptr || LinkRule.followLinks || LiesWithinAScope(targetPath)) {
+        // A target inside a scope is walked as part of that scope, by its own path: entered
+        // through the link as well, it would be walked twice.
+        if (LiesWithinAScope(targetPath)) {
+            return 0;
+        }
+        if (LinkRule.followOutside) {
             return 1;
         }
         reported = EntryLinkOutside;

@@ -28,13 +28,16 @@ void CountFolder(const wchar_t* directory);
 void CountFile(uint32_t sizeHigh, uint32_t sizeLow);
 void ReportTooLong(const wchar_t* directory, const wchar_t* name, int isMatch);
 int WalkStopRequested();
-// The walk's verdict on a link, and the console's rule: every link the walk may enter is entered
-// when the command walks every drive (as the dialog does); with PATHs, a link whose target lies
-// outside every one of them is not entered, and is reported, unless followLinks. A link whose
-// target cannot be opened, or one past the most targets a run enters, is reported as well.
+// The walk's verdict on a link, and the console's rule: a link whose target lies inside a scope
+// of the command is not entered, since that scope's own walk reaches the target (so every folder
+// is walked once, and scan lists each damaged entry once, as restore renames it once); a link
+// leading outside every scope is entered when followOutside (every drive walked, or
+// --follow-links), else reported and not entered. A link whose target cannot be opened, or one
+// past the most targets a run enters, is reported as well.
 int ConsiderLink(const wchar_t* linkPath, const wchar_t* targetPath, LinkVerdict verdict);
-// The scopes ConsiderLink keeps links to (null: no limit), and --follow-links.
-void LimitLinksTo(const std::vector<std::wstring>* scopes, int followLinks);
+// The scopes of the command (long forms), for ConsiderLink, and whether links leading outside
+// them are entered.
+void LimitLinksTo(const std::vector<std::wstring>& scopes, int followOutside);
 
 // Walks every scope in order with the suffix pattern, reporting to report, until the end or a
 // stop; then clears the progress line and notes in WalkTally whether it was stopped. The link

@@ -101,7 +101,7 @@ int ResolvePairFile(const std::wstring& typed, std::wstring* path, std::wstring*
 // Every .crypt file of the PATHs, in the order given, each once; a folder inside another one
 // given is searched as part of that one. Returns 0 with a reason when a folder searched holds no
 // .crypt file.
-int GatherInputs(const std::vector<Operand>& operands, std::wstring* reason) {
+int GatherInputs(const std::vector<Operand>& operands, int followLinks, std::wstring* reason) {
     std::vector<std::wstring> folders;
     for (const Operand& operand : operands) {
         if (operand.isFolder) {
@@ -113,6 +113,7 @@ int GatherInputs(const std::vector<Operand>& operands, std::wstring* reason) {
         return 0;
     }
     Gather.folders = scopes;
+    LimitLinksTo(Gather.folders, followLinks);
     for (const Operand& operand : operands) {
         auto scope = std::find(scopes.begin(), scopes.end(), operand.path);
         if (operand.isFolder && scope == scopes.end()) {
@@ -240,8 +241,7 @@ int RunDecrypt(const CommandCall& call) {
         return planned;
     }
     StopWalkOnCtrlC();
-    LimitLinksTo(&Gather.folders, HasOption(call, OptionFollowLinks));
-    if (!GatherInputs(operands, &reason)) {
+    if (!GatherInputs(operands, HasOption(call, OptionFollowLinks), &reason)) {
         return ReportFailure(ExitBadInput, reason + L"; nothing was decrypted");
     }
     size_t done = DecryptInputs(plan);

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/console_output.h"
 #include "cli/console_walk.h"
+#include "cli/damaged_entry.h"
 #include "cli/entry_report.h"
 #include "cli/exit_codes.h"
 #include "cli/folder_changes.h"
@@ -11,9 +12,7 @@
 #include "cli/path_text.h"
 #include "cli/scope.h"
 #include "report/decrypt_words.h"
-#include "unlock/name_rule.h"
 #include "unlock/restore_name.h"
-#include "unlock/walk_limits.h"
 #include <windows.h>
 
 namespace {
@@ -21,7 +20,6 @@ namespace {
 struct RestoreRecord {
     int journalling;
     int journalFailed;
-    int keepBoth;
     int64_t journalled;
 };
 RestoreRecord Restore = {};
@@ -56,66 +54,19 @@ RestoreOutcome RenameAndJournal(const wchar_t* path, const wchar_t* target, uint
     return outcome;
 }
 
-// With --keep-both, a taken restored name gives way to the first free name in the form of a copy.
-RestoreOutcome RenameKeepingBoth(const wchar_t* path, const wchar_t* restored, wchar_t* target,
-                                 uint32_t* error) {
-    DWORD attributes = GetFileAttributesW(path);
-    int isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    RestoreOutcome outcome = RestoreNameTaken;
-    for (int number = 2; outcome == RestoreNameTaken && !Restore.journalFailed; ++number) {
-        if (!CopyNameOf(restored, isFolder, number, target, WalkPathCapacity)) {
-            return RestoreNameTaken;
-        }
-        outcome = RenameAndJournal(path, target, error);
-    }
-    return outcome;
+int JournalFailed() {
+    return Restore.journalFailed;
 }
 
-EntryOutcome EntryOf(RestoreOutcome outcome) {
-    return outcome == RestoreLeftByRule  ? EntryLeftByRule
-           : outcome == RestoreNameTaken ? EntryNameTaken
-                                         : EntryRefused;
-}
+RenameStepper Renamer = {RenameAndJournal, JournalFailed, 0, 0};
 
-// Every suffix in turn, a name damaged twice losing both: each cut is its own rename and journal
-// line, so undo reverses them one by one.
 void RestoreMatch(const wchar_t* path) {
     // A name this run made that the listing shows again, where the platform's listing sees
     // entries added while it is read: that entry has been handled already.
     if (NameWasMade(path)) {
         return;
     }
-    WalkTally.damaged += 1;
-    wchar_t current[WalkPathCapacity];
-    wchar_t restored[WalkPathCapacity];
-    wchar_t target[WalkPathCapacity];
-    lstrcpynW(current, path, WalkPathCapacity);
-    EntryDetails details = {0, 0, L""};
-    RestoreOutcome outcome = RestoreDone;
-    uint32_t error = 0;
-    while (outcome == RestoreDone && !Restore.journalFailed) {
-        if (!CutRestoredName(current, restored, WalkPathCapacity)) {
-            outcome = RestoreLeftByRule;
-            break;
-        }
-        lstrcpynW(target, restored, WalkPathCapacity);
-        outcome = RenameAndJournal(current, target, &error);
-        bool last = !CarriesDamageSuffix(restored);
-        if (outcome == RestoreNameTaken && Restore.keepBoth && last) {
-            outcome = RenameKeepingBoth(current, restored, target, &error);
-            details.keptBoth = outcome == RestoreDone;
-        }
-        if (outcome != RestoreDone) {
-            break;
-        }
-        details.suffixes += 1;
-        lstrcpynW(current, target, WalkPathCapacity);
-        if (last) {
-            break;
-        }
-    }
-    ReportDamagedEntry(outcome == RestoreDone ? EntryRestored : EntryOf(outcome), path, current,
-                       restored, error, details);
+    HandleDamagedEntry(path, &Renamer);
 }
 
 // Lines written reach the disk at least once a second, also while no damaged entry comes.
@@ -165,9 +116,8 @@ int RunRestore(const CommandCall& call) {
         }
         Restore.journalling = 1;
     }
-    Restore.keepBoth = HasOption(call, OptionKeepBoth);
-    LimitLinksTo(call.operands.empty() ? nullptr : &summary.scopes,
-                 HasOption(call, OptionFollowLinks));
+    Renamer.keepBoth = HasOption(call, OptionKeepBoth);
+    LimitLinksTo(summary.scopes, call.operands.empty() || HasOption(call, OptionFollowLinks));
     StopWalkOnCtrlC();
     WalkScopes(summary.scopes, &RestoreWalkReport);
     int journalClosed = CloseJournal();

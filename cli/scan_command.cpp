@@ -3,20 +3,14 @@
 #include "cli/commands.h"
 #include "cli/console_output.h"
 #include "cli/console_walk.h"
+#include "cli/damaged_entry.h"
 #include "cli/entry_report.h"
 #include "cli/exit_codes.h"
 #include "cli/folder_changes.h"
 #include "cli/scope.h"
-#include "unlock/name_rule.h"
-#include "unlock/walk_limits.h"
 #include <windows.h>
 
 namespace {
-
-struct ScanRecord {
-    int keepBoth;
-};
-ScanRecord Scan = {};
 
 // restore renames the entries of a folder one after another in the walk's order, and each rename
 // finds its name taken exactly when an entry of that name exists at that moment: MoveFileW never
@@ -30,52 +24,21 @@ bool WouldBeTaken(const wchar_t* name) {
     return NameWasMade(name) || (existsNow && !NameWasFreed(name));
 }
 
-// The first name in the form of a copy that restore --keep-both would find free; false when none
-// fits.
-bool FreeCopyName(const wchar_t* path, const wchar_t* restored, wchar_t* target) {
-    DWORD attributes = GetFileAttributesW(path);
-    int isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    for (int number = 2;; ++number) {
-        if (!CopyNameOf(restored, isFolder, number, target, WalkPathCapacity)) {
-            return false;
-        }
-        if (!WouldBeTaken(target)) {
-            return true;
-        }
+// A rename step as restore would make it, foreseen: taken as WouldBeTaken says, else noted as
+// made so that the steps after it see its name taken and its old name free.
+RestoreOutcome ForeseeStep(const wchar_t* from, const wchar_t* to, uint32_t* error) {
+    *error = 0;
+    if (WouldBeTaken(to)) {
+        return RestoreNameTaken;
     }
+    NoteRename(from, to);
+    return RestoreDone;
 }
 
-// What restore would do with one damaged entry: every suffix cut in turn, as restore cuts them.
+RenameStepper Foreseer = {ForeseeStep, nullptr, 0, 1};
+
 void PredictMatch(const wchar_t* path) {
-    WalkTally.damaged += 1;
-    wchar_t current[WalkPathCapacity];
-    wchar_t restored[WalkPathCapacity];
-    wchar_t target[WalkPathCapacity];
-    lstrcpynW(current, path, WalkPathCapacity);
-    EntryDetails details = {0, 0, L""};
-    EntryOutcome outcome = EntryWouldRestore;
-    for (;;) {
-        if (!CutRestoredName(current, restored, WalkPathCapacity)) {
-            outcome = EntryLeftByRule;
-            break;
-        }
-        bool last = !CarriesDamageSuffix(restored);
-        lstrcpynW(target, restored, WalkPathCapacity);
-        if (WouldBeTaken(restored)) {
-            if (!(Scan.keepBoth && last && FreeCopyName(current, restored, target))) {
-                outcome = EntryNameTaken;
-                break;
-            }
-            details.keptBoth = 1;
-        }
-        NoteRename(current, target);
-        details.suffixes += 1;
-        lstrcpynW(current, target, WalkPathCapacity);
-        if (last) {
-            break;
-        }
-    }
-    ReportDamagedEntry(outcome, path, current, restored, 0, details);
+    HandleDamagedEntry(path, &Foreseer);
 }
 
 const WalkReport ScanWalkReport = {CountFolder,   CountFile,         PredictMatch,
@@ -90,9 +53,8 @@ int RunScan(const CommandCall& call) {
     if (!ChooseScopes(call.operands, &summary.scopes, &reason)) {
         summary.exitCode = ReportFailure(ExitBadInput, reason);
     } else {
-        Scan.keepBoth = HasOption(call, OptionKeepBoth);
-        LimitLinksTo(call.operands.empty() ? nullptr : &summary.scopes,
-                     HasOption(call, OptionFollowLinks));
+        Foreseer.keepBoth = HasOption(call, OptionKeepBoth);
+        LimitLinksTo(summary.scopes, call.operands.empty() || HasOption(call, OptionFollowLinks));
         StopWalkOnCtrlC();
         WalkScopes(summary.scopes, &ScanWalkReport);
         bool left = WalkTally.left > 0 || WalkTally.foldersNotSearched > 0 || WalkTally.stopped;

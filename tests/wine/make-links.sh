@@ -29,3 +29,48 @@ if [ -d "$1/h" ]; then
     ln -s ../elsewhere "$1/h/photos/out"
     ln -s inside "$1/h/photos/in"
 fi
+# Drive T: of the console program's tree table: one folder per tree, each walked by scan and by
+# restore, whose lists must agree entry for entry.
+t=$1/t
+if [ -d "$t" ]; then
+    # Plain folders, a damaged folder among them.
+    mkdir -p "$t/plain/sub a-1 /deeper"
+    touch "$t/plain/a.txt b-2 " "$t/plain/sub a-1 /c.txt d-4 " "$t/plain/sub a-1 /deeper/e.txt f-6 "
+    # Two links to a folder inside the PATH: it is walked once, by its own path.
+    mkdir -p "$t/inside/real"
+    touch "$t/inside/real/r.txt a-b "
+    ln -s real "$t/inside/one"
+    ln -s real "$t/inside/two"
+    # A link out of the PATH, not entered; the same, entered with --follow-links.
+    mkdir -p "$t/outside/own" "$t/elsewhere" "$t/followed/own" "$t/farther"
+    touch "$t/outside/own/o.txt a-b " "$t/elsewhere/w.txt a-b "
+    touch "$t/followed/own/o.txt a-b " "$t/farther/w.txt a-b "
+    ln -s ../elsewhere "$t/outside/link"
+    ln -s ../farther "$t/followed/link"
+    # Loops: back to the folder above, and to itself.
+    mkdir -p "$t/loop/a"
+    touch "$t/loop/a/in.txt a-b " "$t/loop/top.txt c-d "
+    ln -s .. "$t/loop/a/back"
+    ln -s . "$t/loop/self"
+    # A lattice: each level holds two links to the next one and a damaged file.
+    for n in 0 1 2 3 4 5; do
+        mkdir -p "$t/lattice/l$n"
+        touch "$t/lattice/l$n/f$n.txt a-b "
+    done
+    for n in 0 1 2 3 4; do
+        ln -s "../l$((n + 1))" "$t/lattice/l$n/x1"
+        ln -s "../l$((n + 1))" "$t/lattice/l$n/x2"
+    done
+    # Names damaged twice, one of them cut part way by a taken name.
+    mkdir -p "$t/twice"
+    touch "$t/twice/n.txt x-1  y-2 " "$t/twice/m.txt x-1  y-2 " "$t/twice/m.txt x-1 "
+    # --keep-both: a taken name and its first copy's name taken too; two entries, one name.
+    mkdir -p "$t/keepboth"
+    touch "$t/keepboth/photo.jpg" "$t/keepboth/photo (2).jpg" "$t/keepboth/photo.jpg a-b "
+    touch "$t/keepboth/r.txt a-b " "$t/keepboth/r.txt c-d "
+    # Two entries that restore to one name, without --keep-both; a damaged folder of damaged
+    # files reached by a link as well.
+    mkdir -p "$t/collide/dir a-b "
+    touch "$t/collide/r.txt a-b " "$t/collide/r.txt c-d " "$t/collide/dir a-b /f.txt c-d "
+    ln -s "dir a-b " "$t/collide/to-dir"
+fi
