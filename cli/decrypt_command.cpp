@@ -15,38 +15,20 @@
 #include "report/decrypt_words.h"
 #include <windows.h>
 #include <algorithm>
-#include <unordered_set>
 
 namespace {
-
-struct CryptInput {
-    std::wstring path; // long form
-    int64_t size;
-    CryptOutcome outcome; // CryptPending, or settled by the gathering
-    CryptReason reason;
-};
 
 // The run's files, gathered before any is decrypted, each once.
 struct GatherRecord {
     std::vector<std::wstring> folders; // the folders given: links are kept to them
-    std::vector<CryptInput> inputs;
-    std::unordered_set<std::wstring> seen; // the CaseKey of each input's path
+    CryptFileList list;
 };
 GatherRecord Gather;
-
-const wchar_t OtherLettersReason[] =
-    L"the decryptor takes only names ending in \".crypt\", in small letters";
-
-void FoundFile(const CryptFileFound* file) {
-    if (Gather.seen.insert(CaseKey(file->path)).second) {
-        Gather.inputs.push_back({file->path, file->size, file->outcome, file->reason});
-    }
-}
 
 void SearchingFolder(const wchar_t* folder) {
     if (ProgressLineIsDue()) {
         ShowProgressLine(std::to_wstring(DecryptTotals.folders) + L" folders, " +
-                         std::to_wstring(Gather.inputs.size()) + L" .crypt files  " +
+                         std::to_wstring(Gather.list.files.size()) + L" .crypt files  " +
                          Displayed(folder));
     }
 }
@@ -55,8 +37,38 @@ void FolderNotSearched(const wchar_t* directory, const wchar_t* name) {
     ReportEntry(EntryFolderTooLong, std::wstring(directory) + L"\\" + name, L"", 0);
 }
 
-const DecryptReport ConsoleDecryptReport = {SearchingFolder, FoundFile,         FolderNotSearched,
-                                            nullptr,         WalkStopRequested, ConsiderLink};
+// The run's progress: files done, megabytes, the rate, the file being decrypted.
+struct ProgressRecord {
+    DWORD startedAt;
+    int64_t bytesAll;
+    int64_t bytesDone;
+    const std::vector<size_t>* places;
+};
+ProgressRecord Progress = {};
+
+void FileBegun(int64_t place) {
+    if (!OutputMode.progress) {
+        return;
+    }
+    DWORD ms = GetTickCount() - Progress.startedAt;
+    double rate =
+        ms > 0 ? static_cast<double>(Progress.bytesDone) / 1e3 / static_cast<double>(ms) : 0;
+    const CryptFile& file = Gather.list.files[(*Progress.places)[static_cast<size_t>(place)]];
+    ShowProgressLine(std::to_wstring(place) + L" of " + std::to_wstring(Progress.places->size()) +
+                     L" files, " + OneDecimal(static_cast<double>(Progress.bytesDone) / 1e6) +
+                     L" of " + OneDecimal(static_cast<double>(Progress.bytesAll) / 1e6) + L" MB, " +
+                     OneDecimal(rate) + L" MB/s  " + Displayed(file.path));
+}
+
+void FileDone(int64_t place, const CryptFileResult* result) {
+    const CryptFile& file = Gather.list.files[(*Progress.places)[static_cast<size_t>(place)]];
+    ReportCryptFile(file.path, *result);
+    Progress.bytesDone += file.size;
+}
+
+const DecryptReport ConsoleDecryptReport = {SearchingFolder,   nullptr,     FolderNotSearched,
+                                            FileBegun,         nullptr,     FileDone,
+                                            WalkStopRequested, ConsiderLink};
 
 struct Operand {
     std::wstring path; // long form
@@ -74,10 +86,12 @@ int ResolveOperands(const std::vector<std::wstring>& typed, std::vector<Operand>
         }
         CryptPathKind kind = KindOfCryptPath(operand.path.c_str(), operand.isFolder);
         if (kind == CryptPathNotCrypt || kind == CryptPathOtherLetters) {
-            *reason =
-                L"not a .crypt file: " + text +
-                (kind == CryptPathOtherLetters ? std::wstring(L" (") + OtherLettersReason + L")"
-                                               : L"");
+            CryptFileResult why = BlankCryptResult();
+            why.reason = CryptReasonOtherLetters;
+            *reason = L"not a .crypt file: " + text +
+                      (kind == CryptPathOtherLetters
+                           ? L" (" + CryptReasonWords(operand.path.c_str(), why) + L")"
+                           : std::wstring());
             return 0;
         }
         operands->push_back(operand);
@@ -114,6 +128,7 @@ int GatherInputs(const std::vector<Operand>& operands, int followLinks, std::wst
     }
     Gather.folders = scopes;
     LimitLinksTo(Gather.folders, followLinks);
+    std::vector<CryptSearch> searches;
     for (const Operand& operand : operands) {
         auto scope = std::find(scopes.begin(), scopes.end(), operand.path);
         if (operand.isFolder && scope == scopes.end()) {
@@ -122,66 +137,38 @@ int GatherInputs(const std::vector<Operand>& operands, int followLinks, std::wst
         if (operand.isFolder) {
             scopes.erase(scope);
         }
-        int64_t notSearchedBefore = DecryptTotals.foldersNotSearched;
-        int64_t otherLetters = 0;
-        int64_t found = GatherCryptFiles(operand.path.c_str(), operand.isFolder,
-                                         &ConsoleDecryptReport, &otherLetters);
-        if (WalkStopRequested()) {
-            return 1;
-        }
-        if (operand.isFolder && found == 0 &&
-            DecryptTotals.foldersNotSearched == notSearchedBefore) {
-            *reason = L"no .crypt file in " + Displayed(operand.path);
-            if (otherLetters > 0) {
-                *reason += L" (" + std::to_wstring(otherLetters) +
+        searches.push_back({operand.path, operand.isFolder, 0, 0, 0, 0, 0});
+    }
+    GatherCryptFiles(&searches, &Gather.list, &ConsoleDecryptReport);
+    ClearProgressLine();
+    if (WalkStopRequested()) {
+        return 1;
+    }
+    for (const CryptSearch& search : searches) {
+        if (search.isFolder && search.found == 0 && search.foldersNotSearched == 0) {
+            *reason = L"no .crypt file in " + Displayed(search.path);
+            if (search.otherLetters > 0) {
+                *reason += L" (" + std::to_wstring(search.otherLetters) +
                            L" ending in \".CRYPT\" or the like, which the decryptor does not take)";
             }
             return 0;
         }
     }
-    ClearProgressLine();
     return 1;
 }
 
-// Before each file: how far the run has come, and the file now being decrypted.
-void ShowDecryptProgress(size_t done, int64_t bytesDone, int64_t bytesAll, DWORD startedAt,
-                         const std::wstring& path) {
-    if (!OutputMode.progress) {
-        return;
-    }
-    DWORD ms = GetTickCount() - startedAt;
-    double rate = ms > 0 ? static_cast<double>(bytesDone) / 1e3 / static_cast<double>(ms) : 0;
-    ShowProgressLine(std::to_wstring(done) + L" of " + std::to_wstring(Gather.inputs.size()) +
-                     L" files, " + OneDecimal(static_cast<double>(bytesDone) / 1e6) + L" of " +
-                     OneDecimal(static_cast<double>(bytesAll) / 1e6) + L" MB, " + OneDecimal(rate) +
-                     L" MB/s  " + Displayed(path));
-}
-
 // Decrypts the gathered files in turn until the end or Ctrl+C, which stops within the file being
-// decrypted; returns how many were done.
-size_t DecryptInputs(const DecryptPlan& plan) {
-    int64_t bytesAll = 0;
-    for (const CryptInput& input : Gather.inputs) {
-        bytesAll += input.size;
+// decrypted.
+void DecryptInputs(const DecryptPlan& plan) {
+    std::vector<size_t> places(Gather.list.files.size());
+    Progress = ProgressRecord{GetTickCount(), 0, 0, &places};
+    for (size_t i = 0; i < places.size(); ++i) {
+        places[i] = i;
+        Progress.bytesAll += Gather.list.files[i].size;
     }
-    DWORD startedAt = GetTickCount();
-    int64_t bytesDone = 0;
-    size_t done = 0;
-    CryptFileResult result;
-    while (done < Gather.inputs.size() && !WalkStopRequested()) {
-        const CryptInput& input = Gather.inputs[done];
-        ShowDecryptProgress(done, bytesDone, bytesAll, startedAt, input.path);
-        CryptFileFound file = {input.path.c_str(), input.size, input.outcome, input.reason};
-        DecryptRunFile(&file, &plan, &ConsoleDecryptReport, &result);
-        if (result.outcome == CryptPending) {
-            break; // stopped part way through it: it counts as not tried
-        }
-        ReportCryptFile(input.path, result);
-        bytesDone += input.size;
-        ++done;
-    }
+    std::vector<CryptFileResult> results;
+    DecryptCryptFiles(&Gather.list, places, &plan, &ConsoleDecryptReport, &results);
     ClearProgressLine();
-    return done;
 }
 
 // The plan, the password's key and the pair's key; returns an exit code other than ExitAllDone
@@ -198,11 +185,11 @@ int PlanKeys(const KeyChoice& choice, const std::wstring& original, const std::w
     if (choice.method != KeyByPair) {
         return ExitAllDone;
     }
-    KeySearchResult found = FindPlanPairKey(original.c_str(), encrypted.c_str(), plan);
+    KeySearchResult found =
+        FindPlanPairKey(original.c_str(), encrypted.c_str(), plan, WalkStopRequested);
     if (found != KeyFound) {
         return ReportFailure(ExitBadInput, L"no key turns " + Displayed(encrypted) + L" into " +
-                                               Displayed(original) + L": " +
-                                               KeySearchResultText(found) +
+                                               Displayed(original) + L": " + KeySearchWords(found) +
                                                L"; nothing was decrypted");
     }
     if (!OutputMode.json && !OutputMode.quiet) {
@@ -244,8 +231,7 @@ int RunDecrypt(const CommandCall& call) {
     if (!GatherInputs(operands, HasOption(call, OptionFollowLinks), &reason)) {
         return ReportFailure(ExitBadInput, reason + L"; nothing was decrypted");
     }
-    size_t done = DecryptInputs(plan);
-    EndDecryptRun(static_cast<int64_t>(Gather.inputs.size() - done));
+    DecryptInputs(plan);
 
     DecryptRunFacts facts = {ComputerName(), {}, plan, WalkStopRequested(), ExitAllDone};
     for (const Operand& operand : operands) {

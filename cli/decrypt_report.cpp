@@ -6,10 +6,6 @@
 
 namespace {
 
-// In the order of CryptOutcome.
-const wchar_t* const OutcomeLabels[] = {L"decrypted", L"not identified", L"failed", L"skipped",
-                                        L"not tried"};
-
 const size_t LabelWidth = 15;
 
 std::wstring Megabytes(int64_t bytes) {
@@ -32,8 +28,9 @@ void ReportCryptFile(const std::wstring& path, const CryptFileResult& result) {
     }
     bool decrypted = result.outcome == CryptDecrypted;
     std::wstring rest = Quoted(Displayed(path));
-    if (decrypted && result.outputName[0] != L'\0') {
-        rest += L" -> " + Quoted(result.outputName);
+    std::wstring output = OutputNameOf(path.c_str(), result);
+    if (decrypted && !output.empty()) {
+        rest += L" -> " + Quoted(output);
     }
     std::wstring words;
     if (decrypted) {
@@ -45,11 +42,11 @@ void ReportCryptFile(const std::wstring& path, const CryptFileResult& result) {
     if (!reason.empty()) {
         words += (decrypted ? L"; " : L"") + reason;
     }
-    std::wstring leftover = LeftoverWords(result);
+    std::wstring leftover = LeftoverWords(path.c_str(), result);
     if (!leftover.empty()) {
         words += L"; " + leftover;
     }
-    WriteOutcomeLine(OutcomeLabels[result.outcome], LabelWidth, rest + L" (" + words + L")");
+    WriteOutcomeLine(OutcomeWords(result.outcome).c_str(), LabelWidth, rest + L" (" + words + L")");
 }
 
 void ReportDecryptSummary(const DecryptRunFacts& facts) {
@@ -68,14 +65,15 @@ void ReportDecryptSummary(const DecryptRunFacts& facts) {
     std::wstring left;
     const struct {
         int64_t count;
-        const wchar_t* words;
-    } parts[] = {{totals.notIdentified, L" not identified"},
-                 {totals.failed, L" failed"},
-                 {totals.skipped, L" skipped"},
-                 {totals.notTried, L" not tried"}};
+        CryptOutcome outcome;
+    } parts[] = {{totals.notIdentified, CryptNotIdentified},
+                 {totals.failed, CryptFailed},
+                 {totals.skipped, CryptSkipped},
+                 {totals.notTried, CryptPending}};
     for (const auto& part : parts) {
         if (part.count > 0) {
-            left += (left.empty() ? L": " : L", ") + std::to_wstring(part.count) + part.words;
+            left += (left.empty() ? L": " : L", ") + std::to_wstring(part.count) + L" " +
+                    OutcomeWords(part.outcome);
         }
     }
     WriteLine(StandardOutput, line + left + L".");

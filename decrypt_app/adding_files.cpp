@@ -17,7 +17,7 @@ namespace {
 constexpr size_t LongPathCapacity = 4096;
 
 void ShowRowCount() {
-    SendMessageW(DecryptWindow.list, LVM_SETITEMCOUNT, FileRows.rows.size(),
+    SendMessageW(DecryptWindow.list, LVM_SETITEMCOUNT, RowCount(),
                  LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     InvalidateRect(DecryptWindow.list, nullptr, FALSE);
 }
@@ -34,8 +34,8 @@ void RememberNamedPath(const std::wstring& longPath) {
     }
 }
 
-// The path as the layer takes it, or a note on why it is not taken.
-bool Resolve(const std::wstring& typed, GatherPath* path) {
+// The path as the decrypt run takes it, or a note on why it is not taken.
+bool Resolve(const std::wstring& typed, CryptSearch* path) {
     wchar_t longForm[LongPathCapacity];
     int32_t shareRoot = 0;
     uint32_t error = 0;
@@ -55,8 +55,7 @@ bool Resolve(const std::wstring& typed, GatherPath* path) {
         Note(Format(missing ? TextStatusPathMissing : TextStatusPathRefused, {typed}));
         return false;
     }
-    *path = GatherPath();
-    path->path = longForm;
+    *path = CryptSearch{longForm, 0, 0, 0, 0, 0, 0};
     path->isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
     if (!path->isFolder && KindOfCryptPath(longForm, 0) == CryptPathNotCrypt) {
         Note(Format(TextStatusNotCryptFile, {ShownLongPath(longForm)}));
@@ -67,11 +66,10 @@ bool Resolve(const std::wstring& typed, GatherPath* path) {
 
 int64_t TakeFound() {
     std::wstring searching;
-    std::vector<FoundCopy> found = TakeFoundFiles(&searching);
+    std::vector<CryptFile> found = TakeFoundFiles(&searching);
     int64_t added = 0;
-    for (const FoundCopy& file : found) {
-        CryptFileFound record = {file.path.c_str(), file.size, file.outcome, file.reason};
-        added += AddFileRow(record);
+    for (const CryptFile& file : found) {
+        added += AddFileRow(file);
     }
     if (added > 0) {
         ShowRowCount();
@@ -92,14 +90,14 @@ void AddPaths(const std::vector<std::wstring>& typed) {
     }
     DecryptWindow.addNotes.clear();
     DecryptWindow.rowsAdded = 0;
-    Worker.paths.clear();
+    Job.gather.searches.clear();
     for (const std::wstring& text : typed) {
-        GatherPath path;
+        CryptSearch path;
         if (Resolve(text, &path)) {
-            Worker.paths.push_back(path);
+            Job.gather.searches.push_back(path);
         }
     }
-    if (Worker.paths.empty()) {
+    if (Job.gather.searches.empty()) {
         SetStatus(DecryptWindow.addNotes);
         return;
     }
@@ -107,7 +105,7 @@ void AddPaths(const std::vector<std::wstring>& typed) {
     if (!StartWorker(JobGather)) {
         return;
     }
-    SetStatus(Format(TextStatusSearching, {ShownLongPath(Worker.paths.front().path)}));
+    SetStatus(Format(TextStatusSearching, {ShownLongPath(Job.gather.searches.front().path)}));
     UpdateControls();
     KeepFocusOn(GetDlgItem(DecryptWindow.dialog, IDC_STOP));
 }
@@ -149,7 +147,7 @@ void RemoveSelectedRows() {
     SendMessageW(DecryptWindow.list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
                  reinterpret_cast<LPARAM>(&none));
     RemoveFileRows(selected);
-    SendMessageW(DecryptWindow.list, LVM_SETITEMCOUNT, FileRows.rows.size(), 0);
+    SendMessageW(DecryptWindow.list, LVM_SETITEMCOUNT, RowCount(), 0);
     InvalidateRect(DecryptWindow.list, nullptr, TRUE);
     SetStatus(Format(TextStatusRemoved, {std::to_wstring(selected.size())}));
     UpdateControls();
@@ -165,7 +163,7 @@ void EndGathering() {
     ReleaseWorker();
     std::wstring status;
     int64_t notSearched = 0;
-    for (const GatherPath& path : Worker.paths) {
+    for (const CryptSearch& path : Job.gather.searches) {
         DecryptWindow.foldersSearched += path.folders;
         DecryptWindow.foldersNotSearched += path.foldersNotSearched;
         notSearched += path.foldersNotSearched;
@@ -175,7 +173,7 @@ void EndGathering() {
             Note(Format(TextStatusNoCryptFile, {ShownLongPath(path.path)}));
         }
     }
-    size_t count = FileRows.rows.size();
+    size_t count = RowCount();
     if (DecryptWindow.rowsAdded > 0) {
         status = Format(TextStatusAdded,
                         {std::to_wstring(DecryptWindow.rowsAdded), std::to_wstring(count)});

@@ -127,7 +127,7 @@ void RequestClose() {
     }
     DecryptWindow.closeWhenEnded = 1;
     DecryptWindow.stopping = 1;
-    Worker.stop.store(1);
+    StopWorker();
     SetStatus(Text(TextStatusStopping));
     UpdateControls();
 }
@@ -137,7 +137,7 @@ void PressStop() {
         return;
     }
     DecryptWindow.stopping = 1;
-    Worker.stop.store(1);
+    StopWorker();
     SetStatus(Text(TextStatusStopping));
     UpdateControls();
 }
@@ -209,22 +209,24 @@ void FillCell(NMLVDISPINFOW* info) {
         return;
     }
     item.pszText[0] = L'\0';
-    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= FileRows.rows.size() ||
-        item.iSubItem < 0 || item.iSubItem >= ColumnCount) {
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= RowCount() || item.iSubItem < 0 ||
+        item.iSubItem >= ColumnCount) {
         return;
     }
-    std::wstring text = CellText(FileRows.rows[static_cast<size_t>(item.iItem)],
-                                 static_cast<ListColumn>(item.iSubItem));
+    std::wstring text =
+        CellText(static_cast<size_t>(item.iItem), static_cast<ListColumn>(item.iSubItem));
     lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
 }
 
 void OpenRowFolder(int row) {
-    if (row < 0 || static_cast<size_t>(row) >= FileRows.rows.size()) {
+    if (row < 0 || static_cast<size_t>(row) >= RowCount()) {
         return;
     }
-    const FileRow& file = FileRows.rows[static_cast<size_t>(row)];
-    if (IsDecryptedRow(file) && file.result.outputName[0] != L'\0') {
-        ShowFileInFolder(BesideInput(file.path.c_str(), file.result.outputName));
+    size_t place = static_cast<size_t>(row);
+    const wchar_t* path = FileRows.list.files[place].path.c_str();
+    std::wstring output = OutputNameOf(path, FileRows.views[place].result);
+    if (IsDecryptedRow(place) && !output.empty()) {
+        ShowFileInFolder(BesideInput(path, output));
     }
 }
 
@@ -255,7 +257,7 @@ BOOL HandleNotify(LPARAM lParam) {
 }
 
 BOOL EndWorkerJob() {
-    if (Worker.job == JobGather) {
+    if (Job.kind == JobGather) {
         EndGathering();
     } else {
         EndRun();
@@ -270,7 +272,7 @@ BOOL EndWorkerJob() {
 
 void UpdateControls() {
     bool idle = !WorkerBusy();
-    bool hasRows = !FileRows.rows.empty();
+    bool hasRows = RowCount() > 0;
     UINT selected = static_cast<UINT>(SendMessageW(DecryptWindow.list, LVM_GETSELECTEDCOUNT, 0, 0));
     Enable(IDC_ADD_FILES, idle);
     Enable(IDC_ADD_FOLDER, idle);

@@ -1,149 +1,157 @@
-// The worker thread of the decrypt window and the callbacks the decrypt layer reports through.
+// The worker thread of the decrypt window and the callbacks the decrypt run reports through.
 #include "decrypt_app/decrypt_worker.h"
 
 #include "common/thread_start.h"
 #include "unlock/path_forms.h"
 #include "unlock/walk_limits.h"
 
-WorkerRecord Worker;
+WorkerJob Job;
 
 namespace {
+
+struct WorkerRecord {
+    HANDLE thread;
+    // The job the running thread works on, for the decrypt run's callbacks, which take no
+    // record of their own: set by the thread from its parameter, read by it alone.
+    WorkerJob* running;
+    // The folder being gathered: as the console program does with its PATHs, a link is entered
+    // only when its target lies inside that folder, so that adding D:\photos never reaches
+    // another drive through a junction.
+    const wchar_t* gatheringRoot;
+};
+WorkerRecord Worker = {};
 
 // Posts the news unless the same message is still waiting: the dialog reads the whole state
 // when it comes, so one waiting message says everything.
 void PostNews(std::atomic<int32_t>* posted, UINT message) {
     if (posted->exchange(1) == 0) {
-        PostMessageW(Worker.dialog, message, 0, 0);
+        PostMessageW(Worker.running->dialog, message, 0, 0);
     }
 }
 
 void EnteredFolder(const wchar_t* folder) {
-    EnterCriticalSection(&Worker.lock);
-    Worker.searching = folder;
-    LeaveCriticalSection(&Worker.lock);
-    PostNews(&Worker.gatherPosted, WM_GATHER_NEWS);
+    GatherJob& gather = Worker.running->gather;
+    EnterCriticalSection(&gather.lock);
+    gather.searching = folder;
+    LeaveCriticalSection(&gather.lock);
+    PostNews(&Worker.running->gatherPosted, WM_GATHER_NEWS);
 }
 
 void FoundFile(const CryptFileFound* file) {
-    EnterCriticalSection(&Worker.lock);
-    Worker.found.push_back({file->path, file->size, file->outcome, file->reason});
-    LeaveCriticalSection(&Worker.lock);
-    PostNews(&Worker.gatherPosted, WM_GATHER_NEWS);
+    GatherJob& gather = Worker.running->gather;
+    EnterCriticalSection(&gather.lock);
+    gather.found.push_back({file->path, file->size, file->outcome, file->reason});
+    LeaveCriticalSection(&gather.lock);
+    PostNews(&Worker.running->gatherPosted, WM_GATHER_NEWS);
+}
+
+void FileBegun(int64_t place) {
+    DecryptJob& decrypt = Worker.running->decrypt;
+    decrypt.bytesInFile.store(0);
+    decrypt.current.store(place);
+    PostNews(&Worker.running->runPosted, WM_RUN_NEWS);
 }
 
 void FileProgress(uint64_t bytesDone, uint64_t) {
-    Worker.bytesInFile.store(static_cast<int64_t>(bytesDone));
-    PostNews(&Worker.runPosted, WM_RUN_NEWS);
+    Worker.running->decrypt.bytesInFile.store(static_cast<int64_t>(bytesDone));
+    PostNews(&Worker.running->runPosted, WM_RUN_NEWS);
+}
+
+void FileDone(int64_t place, const CryptFileResult*) {
+    Worker.running->decrypt.filesDone.store(place + 1);
+    PostNews(&Worker.running->runPosted, WM_RUN_NEWS);
 }
 
 int StopRequested() {
-    return Worker.stop.load() != 0 ? 1 : 0;
+    return Worker.running->stop.load() != 0 ? 1 : 0;
 }
 
-// The folder being gathered: as the console program does with its PATHs, a link is entered only
-// when its target lies inside that folder, so that adding D:\photos never reaches E:\ through a
-// junction.
-const wchar_t* GatheringRoot = nullptr;
-
 int MetLink(const wchar_t*, const wchar_t* targetPath, LinkVerdict verdict) {
-    return verdict == LinkEnter && GatheringRoot != nullptr && targetPath[0] != L'\0' &&
-                   LiesWithin(targetPath, GatheringRoot)
+    return verdict == LinkEnter && Worker.gatheringRoot != nullptr && targetPath[0] != L'\0' &&
+                   LiesWithin(targetPath, Worker.gatheringRoot)
                ? 1
                : 0;
 }
 
-const DecryptReport WindowReport = {EnteredFolder, FoundFile,     nullptr,
-                                    FileProgress,  StopRequested, MetLink};
+const DecryptReport WindowReport = {EnteredFolder, FoundFile, nullptr,       FileBegun,
+                                    FileProgress,  FileDone,  StopRequested, MetLink};
 
-void Gather() {
-    for (GatherPath& path : Worker.paths) {
-        if (Worker.stop.load() != 0) {
+void Gather(GatherJob* gather) {
+    // One search at a time, so that the link rule knows the folder each walk keeps to.
+    for (CryptSearch& search : gather->searches) {
+        std::vector<CryptSearch> one(1, search);
+        Worker.gatheringRoot = search.path.c_str();
+        GatherCryptFiles(&one, nullptr, &WindowReport);
+        Worker.gatheringRoot = nullptr;
+        search = one.front();
+        if (StopRequested()) {
             break;
         }
-        int64_t foldersBefore = DecryptTotals.folders;
-        int64_t notSearchedBefore = DecryptTotals.foldersNotSearched;
-        GatheringRoot = path.path.c_str();
-        path.found =
-            GatherCryptFiles(path.path.c_str(), path.isFolder, &WindowReport, &path.otherLetters);
-        GatheringRoot = nullptr;
-        path.folders = DecryptTotals.folders - foldersBefore;
-        path.foldersNotSearched = DecryptTotals.foldersNotSearched - notSearchedBefore;
     }
 }
 
-void Decrypt() {
+void Decrypt(DecryptJob* decrypt) {
     BeginDecryptRun();
     // The files were gathered when they were added; the run's totals tell those searches.
-    DecryptTotals.folders = Worker.foldersSearched;
-    DecryptTotals.foldersNotSearched = Worker.foldersNotSearched;
-    Worker.pairResult = KeyFound;
-    if (Worker.plan.method == KeyByPair) {
-        Worker.pairResult = FindPlanPairKey(Worker.pairOriginal.c_str(),
-                                            Worker.pairEncrypted.c_str(), &Worker.plan);
+    DecryptTotals.folders = decrypt->foldersSearched;
+    DecryptTotals.foldersNotSearched = decrypt->foldersNotSearched;
+    decrypt->pairResult = KeyFound;
+    if (decrypt->plan.method == KeyByPair) {
+        decrypt->pairResult =
+            FindPlanPairKey(decrypt->pairOriginal.c_str(), decrypt->pairEncrypted.c_str(),
+                            &decrypt->plan, StopRequested);
     }
-    int64_t count = static_cast<int64_t>(Worker.files.size());
-    int64_t done = 0;
-    if (Worker.pairResult == KeyFound) {
-        for (; done < count && Worker.stop.load() == 0; ++done) {
-            RunFile& file = Worker.files[static_cast<size_t>(done)];
-            Worker.bytesInFile.store(0);
-            Worker.current.store(done);
-            PostNews(&Worker.runPosted, WM_RUN_NEWS);
-            DecryptRunFile(&file.found, &Worker.plan, &WindowReport, &file.result);
-            Worker.filesDone.store(done + 1);
-            PostNews(&Worker.runPosted, WM_RUN_NEWS);
+    if (decrypt->pairResult == KeyFound) {
+        std::vector<size_t> places(decrypt->files.files.size());
+        for (size_t i = 0; i < places.size(); ++i) {
+            places[i] = i;
         }
+        DecryptCryptFiles(&decrypt->files, places, &decrypt->plan, &WindowReport,
+                          &decrypt->results);
     }
-    Worker.current.store(-1);
-    // A file the stop caught part way is left without an output, like the files not begun.
-    int64_t notTried = count - done;
-    if (done > 0 && Worker.files[static_cast<size_t>(done - 1)].result.outcome == CryptPending) {
-        notTried += 1;
-    }
-    EndDecryptRun(notTried);
-    Worker.totals = DecryptTotals;
-    Worker.complete = DecryptRunComplete();
+    decrypt->current.store(-1);
+    decrypt->totals = DecryptTotals;
+    decrypt->complete = DecryptRunComplete();
 }
 
-DWORD WINAPI WorkerThread(LPVOID) {
-    if (Worker.job == JobGather) {
-        Gather();
+DWORD WINAPI WorkerThread(LPVOID parameter) {
+    WorkerJob* job = static_cast<WorkerJob*>(parameter);
+    Worker.running = job;
+    if (job->kind == JobGather) {
+        Gather(&job->gather);
     } else {
-        Decrypt();
+        Decrypt(&job->decrypt);
     }
-    PostMessageW(Worker.dialog, WM_WORKER_ENDED, 0, 0);
+    PostMessageW(job->dialog, WM_WORKER_ENDED, 0, 0);
     return 0;
 }
 
 } // namespace
 
 void SetUpWorker(HWND dialog) {
-    Worker.dialog = dialog;
-    Worker.thread = nullptr;
-    Worker.job = JobNone;
-    InitializeCriticalSection(&Worker.lock);
+    Job.dialog = dialog;
+    Job.kind = JobNone;
+    InitializeCriticalSection(&Job.gather.lock);
 }
 
-int StartWorker(WorkerJob job) {
+int StartWorker(WorkerJobKind kind) {
     if (Worker.thread != nullptr) {
         return 0;
     }
-    Worker.job = job;
-    Worker.stop.store(0);
-    Worker.gatherPosted.store(0);
-    Worker.runPosted.store(0);
-    Worker.current.store(-1);
-    Worker.filesDone.store(0);
-    Worker.bytesInFile.store(0);
-    Worker.found.clear();
-    Worker.searching.clear();
-    for (RunFile& file : Worker.files) {
-        file.found.path = file.pathText.c_str();
-    }
+    Job.kind = kind;
+    Job.stop.store(0);
+    Job.gatherPosted.store(0);
+    Job.runPosted.store(0);
+    Job.gather.found.clear();
+    Job.gather.searching.clear();
+    Job.decrypt.current.store(-1);
+    Job.decrypt.filesDone.store(0);
+    Job.decrypt.bytesInFile.store(0);
+    Job.decrypt.results.assign(Job.decrypt.files.files.size(), BlankCryptResult());
     // The walk below the gathering needs the deep stack of the walk's own worker.
-    Worker.thread = StartThread(WorkerThread, nullptr, WorkerStackBytes);
+    Worker.thread = StartThread(WorkerThread, &Job, WorkerStackBytes);
     if (Worker.thread == nullptr) {
-        Worker.job = JobNone;
+        Job.kind = JobNone;
         return 0;
     }
     return 1;
@@ -151,6 +159,10 @@ int StartWorker(WorkerJob job) {
 
 int WorkerBusy() {
     return Worker.thread != nullptr ? 1 : 0;
+}
+
+void StopWorker() {
+    Job.stop.store(1);
 }
 
 void ReleaseWorker() {
@@ -161,15 +173,15 @@ void ReleaseWorker() {
     WaitForSingleObject(Worker.thread, INFINITE);
     CloseHandle(Worker.thread);
     Worker.thread = nullptr;
-    Worker.job = JobNone;
+    Job.kind = JobNone;
 }
 
-std::vector<FoundCopy> TakeFoundFiles(std::wstring* searching) {
-    std::vector<FoundCopy> taken;
-    Worker.gatherPosted.store(0);
-    EnterCriticalSection(&Worker.lock);
-    taken.swap(Worker.found);
-    *searching = Worker.searching;
-    LeaveCriticalSection(&Worker.lock);
+std::vector<CryptFile> TakeFoundFiles(std::wstring* searching) {
+    std::vector<CryptFile> taken;
+    Job.gatherPosted.store(0);
+    EnterCriticalSection(&Job.gather.lock);
+    taken.swap(Job.gather.found);
+    *searching = Job.gather.searching;
+    LeaveCriticalSection(&Job.gather.lock);
     return taken;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "decrypt_app/window_texts.h"
+#include "recovery/decrypt_plan.h"
 
 // Enables each control for what can be done now: nothing but Stop and Exit while a job goes.
 void UpdateControls();
@@ -27,12 +28,13 @@ void RemoveSelectedRows();
 void ShowGatherNews();
 void EndGathering();
 
+// The plan of the key controls, the password's key made; false (having told the user why) when
+// it cannot be made. A password typed beside the automatic way or a pair is one more key to try.
+bool PlanFromControls(DecryptPlan* plan);
 // Decrypt: the plan from the key controls, then the run on the worker.
 void StartDecrypt();
 // WM_RUN_NEWS, and the end of a run.
 void ShowRunNews();
 void EndRun();
-// Save report…
-void SaveReport();
 // The pair's two file pickers.
 void ChoosePairFile(int button);

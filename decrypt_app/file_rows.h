@@ -1,13 +1,13 @@
-// The files of the window's list, each once, and what each cell of the list shows. The list view
-// holds no text of its own (it is a virtual list): it asks for each cell as it draws it. Dialog
-// thread only.
+// The files of the window's list, each once by the decrypt run's own rule, and what each cell of
+// the list shows. The list view holds no text of its own (it is a virtual list): it asks for each
+// cell as it draws it. Dialog thread only.
 #pragma once
 #include <cstdint>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "recovery/decrypt_run.h"
+#include "report/decrypt_words.h"
 
 enum RowState : int32_t {
     RowWaiting = 0,    // found, not decrypted in any run yet
@@ -16,11 +16,8 @@ enum RowState : int32_t {
     RowStopped = 3,    // a run stopped before it came to this file
 };
 
-struct FileRow {
-    std::wstring path; // long form
-    int64_t size;
-    CryptOutcome foundOutcome; // CryptPending, or settled by the gathering already
-    CryptReason foundReason;
+// What the window knows of a row beyond its file.
+struct RowView {
     RowState state;
     CryptFileResult result; // RowDone only
 };
@@ -34,29 +31,30 @@ enum ListColumn : int32_t {
     ColumnCount = 5,
 };
 
+// The list's files (list.files[i] is row i) and their views (views[i]).
 struct FileRowsRecord {
-    std::vector<FileRow> rows;
-    std::unordered_set<std::wstring> keys; // the case key of every row's path
+    CryptFileList list;
+    std::vector<RowView> views;
 };
 extern FileRowsRecord FileRows;
 
-// Appends the file unless a row has its path already (names compared as the file system compares
-// them). Returns 1 when it was added.
-int AddFileRow(const CryptFileFound& found);
+size_t RowCount();
+// Appends the file unless the list holds it already. Returns 1 when it was added.
+int AddFileRow(const CryptFile& file);
 // Removes the rows at these indexes (any order) and forgets their paths.
-void RemoveFileRows(std::vector<int> indexes);
+void RemoveFileRows(const std::vector<int>& indexes);
 // 1 when the row's last result is a whole output: a new run leaves it alone.
-int IsDecryptedRow(const FileRow& row);
+int IsDecryptedRow(size_t row);
 
+// The language of the words the window takes from the decrypt run's words.
+WordsLanguage WindowWords();
 // What the cell shows, in the window's language.
-std::wstring CellText(const FileRow& row, ListColumn column);
+std::wstring CellText(size_t row, ListColumn column);
 // "12.3 MB", "512 B".
 std::wstring SizeText(int64_t bytes);
 // One decimal in the language's own way: 12.3 or 12,3.
 std::wstring DecimalText(double value);
-// "key 3", "password"; empty for none.
-std::wstring KeyText(int32_t selector);
 // Why a file was not decrypted, from its result.
-std::wstring ReasonText(const CryptFileResult& result);
+std::wstring ReasonText(const wchar_t* path, const CryptFileResult& result);
 // The path as people write it.
 std::wstring ShownLongPath(const std::wstring& longPath);

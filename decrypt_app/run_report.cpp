@@ -3,6 +3,12 @@
 
 #include <windows.h>
 
+#include "decrypt_app/decrypt_dialog.h"
+#include "decrypt_app/decrypt_worker.h"
+#include "decrypt_app/dialog_parts.h"
+#include "decrypt_app/file_pickers.h"
+#include "decrypt_app/file_rows.h"
+
 LastRunRecord LastRun = {};
 
 std::wstring ComputerName() {
@@ -37,4 +43,39 @@ uint32_t WriteReport(const std::wstring& path) {
         error = GetLastError();
     }
     return error;
+}
+
+void KeepRunReport() {
+    const DecryptJob& run = Job.decrypt;
+    LastRun.have = 1;
+    LastRun.paths.clear();
+    LastRun.results.clear();
+    int64_t done = run.filesDone.load();
+    for (int64_t i = 0; i < done; ++i) {
+        LastRun.paths.push_back(run.files.files[static_cast<size_t>(i)].path);
+        LastRun.results.push_back(run.results[static_cast<size_t>(i)]);
+    }
+    LastRun.totals = run.totals;
+    LastRun.facts.computer = ComputerName();
+    LastRun.facts.paths = DecryptWindow.namedPaths;
+    LastRun.facts.plan = run.plan;
+    LastRun.facts.stopped = Job.stop.load() != 0 ? 1 : 0;
+    // The console program's codes: 0 when the run did all it was asked, else 1.
+    LastRun.facts.exitCode = run.complete ? 0 : 1;
+}
+
+void SaveReport() {
+    if (WorkerBusy() || !LastRun.have) {
+        return;
+    }
+    std::wstring path;
+    if (!PickReportFile(DecryptWindow.dialog, &path)) {
+        return;
+    }
+    uint32_t error = WriteReport(path);
+    if (error != 0) {
+        ShowMessage(Format(TextReportNotWritten, {path, ErrorWords(error, WindowWords())}));
+        return;
+    }
+    SetStatus(Format(TextStatusReportSaved, {path}));
 }

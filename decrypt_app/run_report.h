@@ -23,3 +23,7 @@ std::string ReportText();
 // Writes the report to path (the user has agreed to replace a file of that name). 0, or the
 // system's error.
 uint32_t WriteReport(const std::wstring& path);
+// Keeps the run that has just ended (Job.decrypt) as the report's.
+void KeepRunReport();
+// Save report…: asks where, writes the report there, and says what came of it.
+void SaveReport();

@@ -2,6 +2,8 @@
 // right for every number without plural forms.
 #include "decrypt_app/window_texts.h"
 
+#include "report/decrypt_words.h"
+
 WindowLanguageRecord WindowLanguage = {0};
 
 const WindowTextRow WindowTexts[TextCount] = {
@@ -45,58 +47,8 @@ const WindowTextRow WindowTexts[TextCount] = {
     {TextSizeMegabytes, L"{1} MB", L"{1} МБ"},
     {TextSizeGigabytes, L"{1} GB", L"{1} ГБ"},
 
-    {TextKeyNumber, L"key {1}", L"ключ {1}"},
-    {TextKeyOfPassword, L"password", L"пароль"},
-
-    {TextResultDecryptedTo, L"decrypted → {1}", L"расшифрован → {1}"},
-    {TextResultDecrypted, L"decrypted; look for its output beside it",
-     L"расшифрован; результат ищите рядом с ним"},
-    {TextResultNotIdentified, L"not identified: {1}", L"ключ не определён: {1}"},
-    {TextResultFailed, L"failed: {1}", L"ошибка: {1}"},
-    {TextResultSkipped, L"skipped: {1}", L"пропущен: {1}"},
     {TextResultStopped, L"stopped: not decrypted", L"остановлено: не расшифрован"},
     {TextResultDecrypting, L"decrypting…", L"расшифровывается…"},
-
-    {TextReasonOtherLetters,
-     L"the decryptor takes only names ending in \".crypt\" in small letters",
-     L"расшифровываются только имена, оканчивающиеся на «.crypt» строчными буквами"},
-    {TextReasonWalkPathTooLong, L"its path is longer than the search can handle",
-     L"его путь длиннее, чем может обработать поиск"},
-    {TextReasonDecryptorPathTooLong,
-     L"its path is too long for the decryptor (at most 259 characters)",
-     L"его путь слишком длинный для расшифровки (не более 259 знаков)"},
-    {TextReasonNoOutputName, L"no free name for the output fits the decryptor",
-     L"для результата нет свободного имени подходящей длины"},
-
-    {TextKeyNoSignature, L"no known signature for this file type",
-     L"у этого типа файлов нет известной сигнатуры"},
-    {TextKeyNoneFits, L"no key fits", L"ни один ключ не подходит"},
-    {TextKeySeveralFit, L"several keys fit ({1})", L"подходят несколько ключей ({1})"},
-    {TextKeyTooShort, L"the file is too short to tell the keys apart",
-     L"файл слишком короткий, чтобы различить ключи"},
-    {TextKeySizesDiffer, L"the two files differ in size", L"размеры двух файлов различаются"},
-    {TextKeyWholeFileDiffers, L"one key fits the start, but not the whole file",
-     L"один ключ подходит к началу, но не ко всему файлу"},
-    {TextKeyNotCryptName, L"the name does not end in \".crypt\"",
-     L"имя не оканчивается на «.crypt»"},
-    {TextKeyOpenFailed, L"the file cannot be opened", L"файл не открывается"},
-    {TextKeyReadFailed, L"reading the file failed", L"файл не читается"},
-    {TextKeyNotAFile, L"not a file", L"это не файл"},
-
-    {TextDecryptOpenFailed, L"the file cannot be opened", L"файл не открывается"},
-    {TextDecryptCreateFailed, L"the output file cannot be created",
-     L"не удаётся создать файл результата"},
-    {TextDecryptReadFailed, L"reading the file failed part way", L"чтение файла прервалось"},
-    {TextDecryptWriteFailed, L"writing the output failed part way (is the disk full?)",
-     L"запись результата прервалась (диск заполнен?)"},
-    {TextDecryptNoKey, L"no key was chosen", L"ключ не выбран"},
-    {TextDecryptNotCryptFile, L"the name does not end in \".crypt\"",
-     L"имя не оканчивается на «.crypt»"},
-    {TextDecryptOtherResult, L"the decryptor gave result {1}", L"расшифровка вернула код {1}"},
-    {TextSystemError, L"error {1}", L"ошибка {1}"},
-    {TextLeftBehind, L"; what was written is left in {1}", L"; записанное осталось в {1}"},
-    {TextLeftoverFound, L"; an unfinished {1} of an earlier run lies beside it, left as it is",
-     L"; рядом лежит незаконченный {1} от прошлого запуска, он оставлен как есть"},
 
     {TextStatusStart,
      L"Add .crypt files or a folder, or drop them here; choose the key; press Decrypt.",
@@ -141,8 +93,13 @@ const WindowTextRow WindowTexts[TextCount] = {
     {TextPairNoKey, L"No key turns {1} into {2}: {3}.\r\n\r\nNothing was decrypted.",
      L"Ни один ключ не превращает {1} в {2}: {3}.\r\n\r\nНичего не расшифровано."},
     {TextPasswordEmpty, L"Type the password first.", L"Сначала введите пароль."},
-    {TextPasswordTooLong, L"The password is {1} bytes long; a password has at most 31.",
-     L"Длина пароля в байтах: {1}; пароль может быть не длиннее 31 байта."},
+    {TextPasswordTooLong,
+     L"The password has {1} characters; at most {2} of them fit (the key is made from 31 bytes, "
+     L"as Windows' file functions write the password, and some letters take two). Type a "
+     L"shorter password.",
+     L"В пароле знаков: {1}; помещается не больше {2} (ключ делается из 31 байта пароля в "
+     L"записи файловых функций Windows, а некоторые буквы занимают два байта). Введите пароль "
+     L"короче."},
     {TextPasswordNotConvertible,
      L"The password holds characters that the code page of Windows' file functions cannot "
      L"write, so no key can be made from it.",
@@ -170,23 +127,6 @@ const WindowTextRow WindowTexts[TextCount] = {
 const wchar_t* Text(TextId id) {
     const WindowTextRow& row = WindowTexts[id];
     return WindowLanguage.russian == 1 ? row.russian : row.english;
-}
-
-std::wstring FillPlaces(const wchar_t* pattern, std::initializer_list<std::wstring> values) {
-    std::wstring out;
-    for (const wchar_t* c = pattern; *c != L'\0'; ++c) {
-        // {1} .. {9}; any other brace is text.
-        if (c[0] == L'{' && c[1] >= L'1' && c[1] <= L'9' && c[2] == L'}') {
-            size_t index = static_cast<size_t>(c[1] - L'1');
-            if (index < values.size()) {
-                out += values.begin()[index];
-            }
-            c += 2;
-            continue;
-        }
-        out += *c;
-    }
-    return out;
 }
 
 std::wstring Format(TextId id, std::initializer_list<std::wstring> values) {

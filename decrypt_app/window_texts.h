@@ -38,44 +38,9 @@ enum TextId : int32_t {
     TextSizeKilobytes,
     TextSizeMegabytes,
     TextSizeGigabytes,
-    // The key column
-    TextKeyNumber,
-    TextKeyOfPassword,
-    // The result column
-    TextResultDecryptedTo,
-    TextResultDecrypted,
-    TextResultNotIdentified,
-    TextResultFailed,
-    TextResultSkipped,
+    // The result column, beside the decrypt run's own words
     TextResultStopped,
     TextResultDecrypting,
-    // Why a file was skipped or failed before the decryptor ran
-    TextReasonOtherLetters,
-    TextReasonWalkPathTooLong,
-    TextReasonDecryptorPathTooLong,
-    TextReasonNoOutputName,
-    // Why no key was taken: KeySearchResult 1 .. 10, in its order
-    TextKeyNoSignature,
-    TextKeyNoneFits,
-    TextKeySeveralFit,
-    TextKeyTooShort,
-    TextKeySizesDiffer,
-    TextKeyWholeFileDiffers,
-    TextKeyNotCryptName,
-    TextKeyOpenFailed,
-    TextKeyReadFailed,
-    TextKeyNotAFile,
-    // Why the decryptor failed
-    TextDecryptOpenFailed,
-    TextDecryptCreateFailed,
-    TextDecryptReadFailed,
-    TextDecryptWriteFailed,
-    TextDecryptNoKey,
-    TextDecryptNotCryptFile,
-    TextDecryptOtherResult,
-    TextSystemError,
-    TextLeftBehind,
-    TextLeftoverFound,
     // The status line
     TextStatusStart,
     TextStatusSearching,
@@ -127,10 +92,8 @@ extern const WindowTextRow WindowTexts[TextCount];
 
 // The text in the language the window speaks (WindowLanguage.russian).
 const wchar_t* Text(TextId id);
-// The text with its places {1}, {2}... filled by values, in order.
+// The text with its places {1}, {2}... filled by values, in order (FillPlaces).
 std::wstring Format(TextId id, std::initializer_list<std::wstring> values);
-// The same for a given pattern.
-std::wstring FillPlaces(const wchar_t* pattern, std::initializer_list<std::wstring> values);
 
 struct WindowLanguageRecord {
     int32_t russian; // 1: the Russian texts; set once, when the dialog is set up

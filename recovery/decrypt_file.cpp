@@ -14,9 +14,6 @@
 #include "recovery/key_select.h"
 #include "common/run_state.h"
 
-constexpr uint32_t SuffixCapacity = 10;     // "(%d)" text of the counter, NUL included
-constexpr int32_t LargestCounter = 9999999; // the largest counter whose "(%d)" fits SuffixCapacity
-const wchar_t UnfinishedTail[] = L".part";
 constexpr uint32_t UnfinishedTailLength = 5;
 
 // A row of candidate names: a fixed start, then nothing, "(0)", "(1)"... in a buffer of the
@@ -50,11 +47,11 @@ static void StartRow(NameRow* row, uint32_t capacity, const wchar_t* base, uint3
 // as it was, when the suffix or the whole name would not fit its buffer: the suffix only grows,
 // so no later candidate would fit either.
 static bool NextCandidate(NameRow* row) {
-    if (row->counter > LargestCounter) {
+    wchar_t suffix[DecryptCounterCapacity];
+    if (!DecryptCounterText(row->counter, suffix)) {
         return false;
     }
-    wchar_t suffix[SuffixCapacity];
-    uint32_t suffixLength = static_cast<uint32_t>(wsprintfW(suffix, L"(%d)", row->counter));
+    uint32_t suffixLength = static_cast<uint32_t>(std::wcslen(suffix));
     if (row->baseLength + suffixLength + 1 > row->capacity) {
         return false;
     }
@@ -67,25 +64,9 @@ static bool IsTakenError(DWORD error) {
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
-// The final name of a path: what follows its last backslash.
-static const wchar_t* FinalNameOf(const wchar_t* path) {
-    const wchar_t* name = path;
-    for (const wchar_t* at = path; *at != L'\0'; ++at) {
-        if (*at == L'\\') {
-            name = at + 1;
-        }
-    }
-    return name;
-}
-
-static void CopyName(wchar_t* to, const wchar_t* path) {
-    const wchar_t* name = FinalNameOf(path);
-    size_t length = std::wcslen(name);
-    if (length >= DecryptFileNameCapacity) {
-        length = DecryptFileNameCapacity - 1;
-    }
-    std::memcpy(to, name, length * sizeof(wchar_t));
-    to[length] = L'\0';
+// The counter of the candidate the row holds now.
+static int32_t CounterOf(const NameRow* row) {
+    return row->counter == 0 ? DecryptNameBare : row->counter - 1;
 }
 
 // Creates the unfinished file under the first candidate no entry holds. The create itself tells
@@ -95,7 +76,7 @@ static void CopyName(wchar_t* to, const wchar_t* path) {
 // touched; past those, a taken name costs nothing more than its create. error
 // receives the system's reason when none could be created, ERROR_FILENAME_EXCED_RANGE when no
 // candidate fits the name buffer.
-static HANDLE CreateUnfinishedFile(NameRow* row, wchar_t* leftover, uint32_t* error) {
+static HANDLE CreateUnfinishedFile(NameRow* row, int32_t* leftover, uint32_t* error) {
     constexpr int32_t LeftoverCandidates = 16;
     for (;;) {
         HANDLE file =
@@ -108,11 +89,11 @@ static HANDLE CreateUnfinishedFile(NameRow* row, wchar_t* leftover, uint32_t* er
         if (!IsTakenError(*error)) {
             return INVALID_HANDLE_VALUE;
         }
-        if (leftover[0] == L'\0' && row->counter < LeftoverCandidates) {
+        if (*leftover == DecryptNameNone && row->counter < LeftoverCandidates) {
             DWORD attributes = GetFileAttributesW(row->name);
             if (attributes != INVALID_FILE_ATTRIBUTES &&
                 (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                CopyName(leftover, row->name);
+                *leftover = CounterOf(row);
             }
         }
         if (!NextCandidate(row)) {
@@ -142,8 +123,8 @@ static bool PlaceFinishedFile(const wchar_t* unfinished, NameRow* row, uint32_t*
 }
 
 DecryptResult DecryptCryptFileAs(const wchar_t* path, DecryptTarget* target) {
-    target->outputName[0] = L'\0';
-    target->leftoverName[0] = L'\0';
+    target->outputCounter = DecryptNameNone;
+    target->leftoverCounter = DecryptNameNone;
     target->systemError = 0;
     uint32_t* systemError = &target->systemError;
     uint32_t capacity = target->pathCapacity < DecryptNameCapacity       ? DecryptNameCapacity
@@ -173,8 +154,8 @@ DecryptResult DecryptCryptFileAs(const wchar_t* path, DecryptTarget* target) {
     // ".part" is one character shorter than ".crypt": the first candidate always fits.
     static_assert(UnfinishedTailLength < CryptExtensionLength, "the unfinished name fits");
     NameRow* unfinished = &UnfinishedRow;
-    StartRow(unfinished, capacity, path, baseLength, UnfinishedTail);
-    HANDLE file = CreateUnfinishedFile(unfinished, target->leftoverName, systemError);
+    StartRow(unfinished, capacity, path, baseLength, DecryptUnfinishedTail);
+    HANDLE file = CreateUnfinishedFile(unfinished, &target->leftoverCounter, systemError);
     if (file == INVALID_HANDLE_VALUE) {
         CloseHandle(input);
         return DecryptCreateFailed;
@@ -209,7 +190,7 @@ DecryptResult DecryptCryptFileAs(const wchar_t* path, DecryptTarget* target) {
         DeleteFileW(unfinished->name);
         return result;
     }
-    CopyName(target->outputName, final->name);
+    target->outputCounter = CounterOf(final);
     RunState.UnlockedCount += 1;
     return result;
 }
@@ -223,11 +204,8 @@ DecryptResult DecryptCryptFileTo(const wchar_t* path, const DecryptWatch* watch,
     *systemError = target.systemError;
     output[0] = L'\0';
     if (result == DecryptOk) {
-        // The output lies beside the input; its path fitted the name buffer as every candidate did.
-        size_t folderLength = static_cast<size_t>(FinalNameOf(path) - path);
-        std::memcpy(output, path, folderLength * sizeof(wchar_t));
-        std::memcpy(output + folderLength, target.outputName,
-                    (std::wcslen(target.outputName) + 1) * sizeof(wchar_t));
+        // The final row still holds the output's path, which fitted its buffer.
+        std::memcpy(output, FinalRow.name, (std::wcslen(FinalRow.name) + 1) * sizeof(wchar_t));
     }
     return result;
 }

@@ -43,8 +43,32 @@ struct DecryptWatch {
 DecryptResult DecryptCryptFileTo(const wchar_t* path, const DecryptWatch* watch, wchar_t* output,
                                  uint32_t* systemError);
 
-// The longest path of the platform's long form, "\\?\" included, and a final name.
+// The longest path of the platform's long form, "\\?\" included.
 constexpr uint32_t DecryptLongPathCapacity = 32767;
+
+// The names the decryptor gives beside an input "report.pdf.crypt": its outputs "report.pdf",
+// "report.pdf(0)", "report.pdf(1)"... and its unfinished files "report.pdf.part",
+// "report.pdf.part(0)"... A name of the row is told by its counter: DecryptNameBare for the
+// first, 0, 1... for the others; DecryptNameNone for none.
+constexpr int32_t DecryptNameNone = -2;
+constexpr int32_t DecryptNameBare = -1;
+enum DecryptNameRow : int32_t {
+    DecryptOutputNames = 0,
+    DecryptUnfinishedNames = 1,
+};
+// The text a counter adds to a name, "(0)", "(1)"... into text (DecryptCounterCapacity wide
+// characters); 0 for a counter past the largest whose text fits.
+constexpr uint32_t DecryptCounterCapacity = 10;
+int DecryptCounterText(int32_t counter, wchar_t* text);
+// The tail of an unfinished file's name.
+extern const wchar_t DecryptUnfinishedTail[];
+// Writes the final name (no folder) of the row's name with this counter, for the input's path,
+// into name (capacity wide characters); an empty name for DecryptNameNone or a path that is no
+// ".crypt" name. Returns 0 when it does not fit.
+int DecryptedNameOf(const wchar_t* inputPath, DecryptNameRow row, int32_t counter, wchar_t* name,
+                    uint32_t capacity);
+// A final name fits in this many wide characters, terminator included: the file system's names
+// are at most 255 characters.
 constexpr uint32_t DecryptFileNameCapacity = 260;
 
 // What a caller of DecryptCryptFileAs gives and gets back.
@@ -52,16 +76,16 @@ struct DecryptTarget {
     const DecryptWatch* watch; // may be null
     uint32_t pathCapacity;     // the longest input and output path taken, terminator included:
                                // DecryptNameCapacity up to DecryptLongPathCapacity
-    // Filled in: the output's final name (in the input's folder) on success, else empty; the
-    // name of a file that an earlier run left unfinished beside the input ("report.pdf.part"),
-    // found while naming this one's unfinished file and left as it is, else empty; the system's
-    // error as for DecryptCryptFileTo.
-    wchar_t outputName[DecryptFileNameCapacity];
-    wchar_t leftoverName[DecryptFileNameCapacity];
+    // Filled in: the output's counter (DecryptOutputNames) on success, else DecryptNameNone; the
+    // counter of a file that an earlier run left unfinished beside the input (DecryptUnfinished-
+    // Names), found while naming this one's unfinished file and left as it is, else
+    // DecryptNameNone; the system's error as for DecryptCryptFileTo.
+    int32_t outputCounter;
+    int32_t leftoverCounter;
     uint32_t systemError;
 };
 
 // DecryptCryptFileTo for paths up to target->pathCapacity characters (the long form reaches
-// 32,767), telling the output by its name alone. An entry that holds an unfinished file's name
-// before this run's is never touched: it may be a file the user keeps.
+// 32,767), telling the output by its counter. An entry that holds an unfinished file's name before
+// this run's is never touched: it may be a file the user keeps.
 DecryptResult DecryptCryptFileAs(const wchar_t* path, DecryptTarget* target);

@@ -2,11 +2,13 @@
 #include "recovery/decrypt_run.h"
 
 #include <windows.h>
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
 #include "common/run_state.h"
 #include "recovery/key_files.h"
+#include "unlock/path_forms.h"
 #include "unlock/real_paths.h"
 #include "unlock/walk_limits.h"
 #include "unlock/walk_tree.h"
@@ -28,16 +30,22 @@ struct RunClockRecord {
 };
 RunClockRecord RunClock = {};
 
-// The gathering of one path: where the walk's matches are reported, and what was found.
+// The gathering of one path: where the walk's matches are reported and kept, and what was found.
 struct GatherRecord {
     const DecryptReport* report;
-    int64_t found;
-    int64_t otherLetters;
+    CryptFileList* list; // null: the front end keeps the files
+    CryptSearch* search;
 };
 GatherRecord Gather = {};
 
 // What the decryptor tells of the file being decrypted.
 DecryptTarget Target;
+
+// A case key for any path, however long.
+std::wstring CaseKey(const wchar_t* path) {
+    std::vector<wchar_t> key(std::wcslen(path) + 1);
+    return CaseKeyOf(path, key.data(), key.size()) ? std::wstring(key.data()) : std::wstring(path);
+}
 
 int64_t Now() {
     LARGE_INTEGER now;
@@ -60,6 +68,12 @@ bool EndsInCryptOtherwise(const wchar_t* path) {
 
 void ReportFound(const wchar_t* path, int64_t size, CryptOutcome outcome, CryptReason reason) {
     CryptFileFound file = {path, size, outcome, reason};
+    if (reason != CryptReasonOtherLetters) {
+        Gather.search->found += 1;
+    }
+    if (Gather.list != nullptr) {
+        Gather.search->added += AddCryptFile(Gather.list, &file);
+    }
     if (Gather.report->foundFile != nullptr) {
         Gather.report->foundFile(&file);
     }
@@ -75,16 +89,16 @@ void MetCryptMatch(const wchar_t* path) {
     }
     int64_t size = static_cast<int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
     if (IsCryptName(path)) {
-        Gather.found += 1;
         ReportFound(path, size, CryptPending, CryptReasonNone);
     } else if (EndsInCryptOtherwise(path)) {
-        Gather.otherLetters += 1;
+        Gather.search->otherLetters += 1;
         ReportFound(path, size, CryptSkipped, CryptReasonOtherLetters);
     }
 }
 
 void EnteredFolder(const wchar_t* folder) {
     DecryptTotals.folders += 1;
+    Gather.search->folders += 1;
     if (Gather.report->enteredFolder != nullptr) {
         Gather.report->enteredFolder(folder);
     }
@@ -95,6 +109,7 @@ void MetFile(uint32_t, uint32_t) {}
 void MetTooLong(const wchar_t* directory, const wchar_t* name, int isMatch) {
     if (!isMatch) {
         DecryptTotals.foldersNotSearched += 1;
+        Gather.search->foldersNotSearched += 1;
         if (Gather.report->folderNotSearched != nullptr) {
             Gather.report->folderNotSearched(directory, name);
         }
@@ -104,7 +119,6 @@ void MetTooLong(const wchar_t* directory, const wchar_t* name, int isMatch) {
     wchar_t path[WalkPathCapacity + MAX_PATH + 2];
     int length = wsprintfW(path, L"%s\\%s", directory, name);
     if (length > 0 && IsCryptName(path)) {
-        Gather.found += 1;
         ReportFound(path, 0, CryptFailed, CryptReasonWalkPathTooLong);
     }
 }
@@ -116,6 +130,7 @@ int StopRequested() {
 int MetLink(const wchar_t* linkPath, const wchar_t* targetPath, LinkVerdict verdict) {
     if (verdict == LinkRecordFull) {
         DecryptTotals.foldersNotSearched += 1; // a folder is left unsearched
+        Gather.search->foldersNotSearched += 1;
     }
     if (Gather.report->metLink != nullptr) {
         return Gather.report->metLink(linkPath, targetPath, verdict);
@@ -169,11 +184,11 @@ void Decrypt(const wchar_t* path, const DecryptReport* report, CryptFileResult* 
     DecryptWatch watch = {report->fileProgress, report->stopRequested};
     DecryptTarget* target = &Target;
     target->watch = &watch;
-    target->pathCapacity = DecryptNameCapacity;
+    target->pathCapacity = DecryptLongPathCapacity;
     DecryptResult decrypted = DecryptCryptFileAs(path, target);
     uint32_t error = target->systemError;
-    std::memcpy(result->outputName, target->outputName, sizeof result->outputName);
-    std::memcpy(result->leftoverName, target->leftoverName, sizeof result->leftoverName);
+    result->outputCounter = target->outputCounter;
+    result->leftoverCounter = target->leftoverCounter;
     result->decryptResult = decrypted;
     result->systemError = error;
     if (decrypted == DecryptOk) {
@@ -188,7 +203,65 @@ void Decrypt(const wchar_t* path, const DecryptReport* report, CryptFileResult* 
     }
 }
 
+// Decrypts one file of the run under the plan (a settled file only counts): finds its key when
+// the plan has none, writes a new file beside it, and counts the outcome in DecryptTotals.
+void DecryptOneFile(const CryptFile& file, const DecryptPlan* plan, const DecryptReport* report,
+                    CryptFileResult* result) {
+    *result = BlankCryptResult();
+    result->outcome = CryptFailed;
+    result->selector = plan->selector;
+    result->bytes = file.size;
+    if (file.foundOutcome != CryptPending) {
+        result->outcome = file.foundOutcome;
+        result->reason = file.foundReason;
+        result->selector = KeySelectorNone;
+    } else if (file.path.size() >= DecryptLongPathCapacity) {
+        result->reason = CryptReasonDecryptorPathTooLong;
+    } else {
+        RedirectionState redirection;
+        BeginRealPaths(&redirection);
+        if (result->selector != KeySelectorNone || FindKeyByType(file.path.c_str(), plan, result)) {
+            Decrypt(file.path.c_str(), report, result);
+        }
+        EndRealPaths(&redirection);
+    }
+    if (result->outcome != CryptPending) {
+        CountOutcome(result);
+    }
+}
+
+// After the last file, or when the run stopped with notTried files left: the run's times.
+void EndDecryptRun(int64_t notTried) {
+    DecryptTotals.notTried = notTried;
+    int64_t decrypting = RunClock.started ? Now() - RunClock.startedAt : 0;
+    DecryptTotals.elapsedMs = Milliseconds(decrypting + RunClock.pairTicks);
+    DecryptTotals.identifyMs = Milliseconds(RunClock.identifyTicks);
+}
+
 } // namespace
+
+int SameCryptFile(const wchar_t* first, const wchar_t* second) {
+    return CaseKey(first) == CaseKey(second) ? 1 : 0;
+}
+
+int AddCryptFile(CryptFileList* list, const CryptFileFound* file) {
+    if (!list->keys.insert(CaseKey(file->path)).second) {
+        return 0;
+    }
+    list->files.push_back({file->path, file->size, file->outcome, file->reason});
+    return 1;
+}
+
+void RemoveCryptFiles(CryptFileList* list, std::vector<size_t> places) {
+    std::sort(places.begin(), places.end());
+    places.erase(std::unique(places.begin(), places.end()), places.end());
+    for (auto place = places.rbegin(); place != places.rend(); ++place) {
+        if (*place < list->files.size()) {
+            list->keys.erase(CaseKey(list->files[*place].path.c_str()));
+            list->files.erase(list->files.begin() + static_cast<std::ptrdiff_t>(*place));
+        }
+    }
+}
 
 CryptPathKind KindOfCryptPath(const wchar_t* longPath, int32_t isFolder) {
     if (isFolder) {
@@ -208,12 +281,13 @@ void BeginDecryptRun() {
 }
 
 KeySearchResult FindPlanPairKey(const wchar_t* original, const wchar_t* encrypted,
-                                DecryptPlan* plan) {
+                                DecryptPlan* plan, int (*stopRequested)()) {
     RedirectionState redirection;
     BeginRealPaths(&redirection);
     KeyMatch match;
     int64_t started = Now();
-    KeySearchResult found = FindPairFileKey(original, encrypted, plan->withPassword, &match);
+    KeySearchResult found =
+        FindPairFileKey(original, encrypted, plan->withPassword, &match, stopRequested);
     RunClock.pairTicks = Now() - started;
     RunClock.identifyTicks += RunClock.pairTicks;
     EndRealPaths(&redirection);
@@ -223,61 +297,53 @@ KeySearchResult FindPlanPairKey(const wchar_t* original, const wchar_t* encrypte
     return found;
 }
 
-int64_t GatherCryptFiles(const wchar_t* longPath, int32_t isFolder, const DecryptReport* report,
-                         int64_t* otherLetters) {
-    Gather = GatherRecord{report, 0, 0};
-    RedirectionState redirection;
-    BeginRealPaths(&redirection);
-    if (isFolder) {
-        WalkTree(longPath, CryptPattern, &GatherWalkReport);
-    } else {
-        MetCryptMatch(longPath);
-    }
-    EndRealPaths(&redirection);
-    *otherLetters = Gather.otherLetters;
-    return Gather.found;
-}
-
-void DecryptRunFile(const CryptFileFound* file, const DecryptPlan* plan,
-                    const DecryptReport* report, CryptFileResult* result) {
-    if (!RunClock.started) {
-        RunClock.startedAt = Now();
-        RunClock.started = 1;
-    }
-    result->outcome = CryptFailed;
-    result->reason = CryptReasonNone;
-    result->selector = plan->selector;
-    result->fittingKeys = 0;
-    result->keyResult = KeyFound;
-    result->decryptResult = -1;
-    result->systemError = 0;
-    result->bytes = file->size;
-    result->outputName[0] = L'\0';
-    result->leftoverName[0] = L'\0';
-    if (file->outcome != CryptPending) {
-        result->outcome = file->outcome;
-        result->reason = file->reason;
-        result->selector = KeySelectorNone;
-    } else if (std::wcslen(file->path) >= DecryptNameCapacity) {
-        result->reason = CryptReasonDecryptorPathTooLong;
-    } else {
+void GatherCryptFiles(std::vector<CryptSearch>* searches, CryptFileList* list,
+                      const DecryptReport* report) {
+    for (CryptSearch& search : *searches) {
+        if (report->stopRequested != nullptr && report->stopRequested()) {
+            break;
+        }
+        search.found = search.added = search.otherLetters = 0;
+        search.folders = search.foldersNotSearched = 0;
+        Gather = GatherRecord{report, list, &search};
         RedirectionState redirection;
         BeginRealPaths(&redirection);
-        if (result->selector != KeySelectorNone || FindKeyByType(file->path, plan, result)) {
-            Decrypt(file->path, report, result);
+        if (search.isFolder) {
+            WalkTree(search.path.c_str(), CryptPattern, &GatherWalkReport);
+        } else {
+            MetCryptMatch(search.path.c_str());
         }
         EndRealPaths(&redirection);
     }
-    if (result->outcome != CryptPending) {
-        CountOutcome(result);
-    }
+    Gather = GatherRecord{};
 }
 
-void EndDecryptRun(int64_t notTried) {
-    DecryptTotals.notTried = notTried;
-    int64_t decrypting = RunClock.started ? Now() - RunClock.startedAt : 0;
-    DecryptTotals.elapsedMs = Milliseconds(decrypting + RunClock.pairTicks);
-    DecryptTotals.identifyMs = Milliseconds(RunClock.identifyTicks);
+void DecryptCryptFiles(const CryptFileList* list, const std::vector<size_t>& places,
+                       const DecryptPlan* plan, const DecryptReport* report,
+                       std::vector<CryptFileResult>* results) {
+    results->assign(places.size(), BlankCryptResult());
+    RunClock.startedAt = Now();
+    RunClock.started = 1;
+    int64_t count = static_cast<int64_t>(places.size());
+    int64_t done = 0;
+    for (; done < count; ++done) {
+        if (report->stopRequested != nullptr && report->stopRequested()) {
+            break;
+        }
+        const CryptFile& file = list->files[places[static_cast<size_t>(done)]];
+        CryptFileResult& result = (*results)[static_cast<size_t>(done)];
+        if (report->fileBegun != nullptr) {
+            report->fileBegun(done);
+        }
+        DecryptOneFile(file, plan, report, &result);
+        if (result.outcome == CryptPending) {
+            break; // the stop caught it part way: it is not tried, like those after it
+        }
+        if (report->fileDone != nullptr) {
+            report->fileDone(done, &result);
+        }
+    }
+    EndDecryptRun(count - done);
 }
 
 int DecryptRunComplete() {

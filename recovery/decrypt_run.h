@@ -1,10 +1,14 @@
-// The decrypt run below every front end: the .crypt files of the paths a user names, all found
-// before the first is decrypted (so that an output, a.crypt from a.crypt.crypt, is never taken
-// for an input); each file's key by the run's plan; the decryption; each file's outcome and the
-// run's totals. A front end asks for each step, keeps the list of files, and prints or draws
-// what comes back. One run at a time per process: the cipher states are process-wide.
+// The decrypt run below every front end: the .crypt files of the paths a user names, each kept
+// once and all found before the first is decrypted (so that an output, a.crypt from
+// a.crypt.crypt, is never taken for an input); each file's key by the run's plan; the decryption
+// of the files in turn, with a stop that leaves nothing half written; each file's outcome and
+// the run's totals. A front end hands over its paths and its plan and shows what comes back
+// through DecryptReport. One run at a time per process: the cipher states are process-wide.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "recovery/decrypt_file.h"
 #include "recovery/decrypt_plan.h"
@@ -50,26 +54,32 @@ struct CryptFileResult {
     int32_t decryptResult;     // the decryptor's DecryptResult; -1 when it was not called
     uint32_t systemError;      // the system's error of a failed open or create; else 0
     int64_t bytes;             // the input's size
-    // In the input's folder: the output written, empty when none was; a file an earlier run left
-    // unfinished beside the input ("report.pdf.part"), left as it is, empty when there was none.
-    wchar_t outputName[DecryptFileNameCapacity];
-    wchar_t leftoverName[DecryptFileNameCapacity];
+    // Beside the input, by their counters (DecryptedNameOf): the output written, and a file an
+    // earlier run left unfinished, left as it is; DecryptNameNone when there is none.
+    int32_t outputCounter;
+    int32_t leftoverCounter;
 };
+
+// A result with nothing in it yet: pending, no key, no names.
+CryptFileResult BlankCryptResult();
 
 // What the run tells its front end as it goes: the decrypt run's one record of callbacks, as
 // WalkReport is the walk's, so that no front end copies the gathering or the run. Any member may
-// be null.
+// be null. Each is called on the thread that runs the gathering or the run.
 struct DecryptReport {
     // Gathering: a folder is searched (for progress).
     void (*enteredFolder)(const wchar_t* folder);
-    // Gathering: a file of the run, in the order the run will take them; the front end keeps it.
+    // Gathering: a file met, once for each time it is met (the list keeps it once).
     void (*foundFile)(const CryptFileFound* file);
     // Gathering: a subfolder not searched, its path too long for the walk.
     void (*folderNotSearched)(const wchar_t* directory, const wchar_t* name);
-    // Decrypting: how far the file being decrypted has come.
+    // Decrypting: the file at this place of the run is taken up; how far it has come.
+    void (*fileBegun)(int64_t place);
     void (*fileProgress)(uint64_t bytesDone, uint64_t bytesAll);
-    // Asked between the entries of a search, between files and between the chunks of a file:
-    // non-zero stops the run.
+    // Decrypting: what became of it (not called for a file the stop caught part way).
+    void (*fileDone)(int64_t place, const CryptFileResult* result);
+    // Asked between the entries of a search, between files, between the chunks of a file and
+    // of a pair's comparison: non-zero stops the run.
     int (*stopRequested)();
     // Gathering: a link met in a folder searched, as the walk tells it (unlock/walk_tree.h);
     // non-zero enters it when the walk's verdict allows. Null: the walk's verdict alone.
@@ -79,7 +89,7 @@ struct DecryptReport {
 struct DecryptTotalsRecord {
     int64_t folders;            // folders searched
     int64_t foldersNotSearched; // subfolders whose paths are too long to search
-    int64_t files;              // files given to DecryptRunFile
+    int64_t files;              // files whose outcome is in
     int64_t decrypted;
     int64_t notIdentified;
     int64_t failed;
@@ -91,6 +101,27 @@ struct DecryptTotalsRecord {
 };
 extern DecryptTotalsRecord DecryptTotals;
 
+// One file of a run's list.
+struct CryptFile {
+    std::wstring path; // long form
+    int64_t size;
+    CryptOutcome foundOutcome; // CryptPending, or settled by the gathering
+    CryptReason foundReason;
+};
+
+// The files of a run, each once, in the order found.
+struct CryptFileList {
+    std::vector<CryptFile> files;
+    std::unordered_set<std::wstring> keys; // each file's path as the file system compares it
+};
+
+// 1 when the two long paths name one file: equal as the file system compares names.
+int SameCryptFile(const wchar_t* first, const wchar_t* second);
+// Adds the file unless the list holds it already (SameCryptFile). Returns 1 when it was added.
+int AddCryptFile(CryptFileList* list, const CryptFileFound* file);
+// Removes the files at these places (any order, each once or more).
+void RemoveCryptFiles(CryptFileList* list, std::vector<size_t> places);
+
 // What a path the user named is to a run.
 enum CryptPathKind : int32_t {
     CryptPathFolder = 0,       // searched through, with its subfolders
@@ -100,34 +131,44 @@ enum CryptPathKind : int32_t {
 };
 CryptPathKind KindOfCryptPath(const wchar_t* longPath, int32_t isFolder);
 
-// Clears the totals and the link targets entered: before the pair's key is looked for and the
+// A path the user named, and what its search found.
+struct CryptSearch {
+    std::wstring path; // long form
+    int32_t isFolder;
+    int64_t found;              // .crypt files met in it (names in other letters not counted)
+    int64_t added;              // of those, new to the list
+    int64_t otherLetters;       // names ending in ".CRYPT" or the like, listed as skipped
+    int64_t folders;            // folders searched
+    int64_t foldersNotSearched; // subfolders not searched: paths too long, or links past the
+                                // most a run enters
+};
+
+// Clears the totals and the link targets entered: before a run's pair key is looked for and its
 // files are gathered.
 void BeginDecryptRun();
 
+// Searches each path in turn, in the walk's order: a .crypt file itself (one in other letters
+// as skipped), or every .crypt file in the folder and its subfolders. Each file met goes to
+// report->foundFile and, when list is not null, into list (each once). Counts the folders in
+// DecryptTotals and in each search. Stops before the next entry when report->stopRequested.
+void GatherCryptFiles(std::vector<CryptSearch>* searches, CryptFileList* list,
+                      const DecryptReport* report);
+
 // KeyByPair: finds the key that turns encrypted into original (long paths) and puts it in the
-// plan; the search's time counts in DecryptTotals. KeyFound, or why no key was taken.
+// plan; the search's time counts in DecryptTotals. Reads both files whole to confirm the key, and
+// asks stop (may be null) between its chunks: KeyStopped then. KeyFound, or why no key was taken.
 KeySearchResult FindPlanPairKey(const wchar_t* original, const wchar_t* encrypted,
-                                DecryptPlan* plan);
+                                DecryptPlan* plan, int (*stopRequested)());
 
-// Reports the run's files of one path through report->foundFile: a .crypt file itself (any other
-// file as skipped), or every .crypt file in the folder and its subfolders, in the walk's order.
-// Counts the folders searched and not searched in DecryptTotals. Returns how many .crypt files
-// it found; names ending in ".CRYPT" or the like, reported as skipped, are counted in
-// *otherLetters. A file found twice (through two paths or links) is reported each time: the
-// front end keeps each once, by SameCryptFile.
-int64_t GatherCryptFiles(const wchar_t* longPath, int32_t isFolder, const DecryptReport* report,
-                         int64_t* otherLetters);
-
-// Decrypts one file of the run under the plan (a settled file only counts): finds its key when
-// the plan has none, writes a new file beside it, and counts the outcome in DecryptTotals. The
-// decryption tells report->fileProgress how far it has come and asks report->stopRequested
-// before each chunk: a stop part way leaves nothing behind, and the file stays CryptPending
-// (CryptReasonStopped), counted by EndDecryptRun as not tried.
-void DecryptRunFile(const CryptFileFound* file, const DecryptPlan* plan,
-                    const DecryptReport* report, CryptFileResult* result);
-
-// After the last file, or when the run stopped with notTried files left: the run's times.
-void EndDecryptRun(int64_t notTried);
+// Decrypts the files of the list at these places, in turn, under the plan; results[k] (resized to
+// match) tells what became of the file at places[k]. A settled file (skipped, failed by the
+// gathering) only counts. A file the plan has no key for gets its own by its type. A stop ends
+// the run before the next file or within one: the file it caught and those not reached stay
+// pending (CryptReasonStopped for the one caught), nothing is left of a half-decrypted output,
+// and they count as not tried. Ends with the run's totals and times in DecryptTotals.
+void DecryptCryptFiles(const CryptFileList* list, const std::vector<size_t>& places,
+                       const DecryptPlan* plan, const DecryptReport* report,
+                       std::vector<CryptFileResult>* results);
 
 // 1 when the run did all it was asked: every file decrypted, none left untried, every folder
 // searched.

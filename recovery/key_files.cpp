@@ -99,7 +99,7 @@ KeySearchResult IdentifyCryptFileKey(const wchar_t* path, int32_t withPassword, 
 // from the heads already read to the end of both.
 static KeySearchResult ConfirmPair(int32_t selector, HANDLE original, HANDLE encrypted,
                                    uint8_t* originalHead, uint8_t* encryptedHead,
-                                   uint32_t headLength, uint64_t size) {
+                                   uint32_t headLength, uint64_t size, int (*stopRequested)()) {
     SelectKey(selector);
     static uint8_t originalChunk[ConfirmChunkSize];
     static uint8_t encryptedChunk[ConfirmChunkSize];
@@ -120,6 +120,9 @@ static KeySearchResult ConfirmPair(int32_t selector, HANDLE original, HANDLE enc
         if (remaining == 0) {
             return KeyFound;
         }
+        if (stopRequested != nullptr && stopRequested() != 0) {
+            return KeyStopped;
+        }
         uint32_t wanted =
             remaining < ConfirmChunkSize ? static_cast<uint32_t>(remaining) : ConfirmChunkSize;
         uint32_t gotOriginal = 0, gotEncrypted = 0;
@@ -135,7 +138,7 @@ static KeySearchResult ConfirmPair(int32_t selector, HANDLE original, HANDLE enc
 }
 
 KeySearchResult FindPairFileKey(const wchar_t* original, const wchar_t* encrypted,
-                                int32_t withPassword, KeyMatch* match) {
+                                int32_t withPassword, KeyMatch* match, int (*stopRequested)()) {
     match->selector = KeySelectorNone;
     match->fittingKeys = 0;
     HANDLE originalFile, encryptedFile;
@@ -166,7 +169,7 @@ KeySearchResult FindPairFileKey(const wchar_t* original, const wchar_t* encrypte
     }
     if (result == KeyFound) {
         result = ConfirmPair(match->selector, originalFile, encryptedFile, originalBuffer,
-                             encryptedBuffer, encryptedHead.length, encryptedSize);
+                             encryptedBuffer, encryptedHead.length, encryptedSize, stopRequested);
         if (result != KeyFound) {
             match->selector = KeySelectorNone;
         }

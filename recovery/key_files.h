@@ -8,7 +8,8 @@
 KeySearchResult IdentifyCryptFileKey(const wchar_t* path, int32_t withPassword, KeyMatch* match);
 
 // The key under which `encrypted` decrypts to `original` byte for byte: the first blocks choose
-// the one candidate, then the whole of both files confirms it. Leaves the process-wide cipher
-// state keyed for what it tried, as SelectKey would for the next file.
+// the one candidate, then the whole of both files confirms it, asking stopRequested (may be null)
+// between its chunks. Leaves the process-wide cipher state keyed for what it tried, as SelectKey
+// would for the next file.
 KeySearchResult FindPairFileKey(const wchar_t* original, const wchar_t* encrypted,
-                                int32_t withPassword, KeyMatch* match);
+                                int32_t withPassword, KeyMatch* match, int (*stopRequested)());

@@ -139,31 +139,3 @@ const wchar_t* TypeExtensionOfCryptName(const wchar_t* path, uint32_t* length) {
     }
     return nullptr;
 }
-
-const wchar_t* KeySearchResultText(KeySearchResult result) {
-    switch (result) {
-    case KeyFound:
-        return L"key found";
-    case KeyNoSignature:
-        return L"no known signature for this file type";
-    case KeyNoneFits:
-        return L"no key fits";
-    case KeySeveralFit:
-        return L"several keys fit";
-    case KeyTooShort:
-        return L"the file is too short to tell the keys apart";
-    case KeySizesDiffer:
-        return L"the original and the encrypted file differ in size";
-    case KeyWholeFileDiffers:
-        return L"the first blocks fit a key but the whole file does not";
-    case KeyNotCryptName:
-        return L"the name does not end in \".crypt\"";
-    case KeyOpenFailed:
-        return L"the file cannot be opened";
-    case KeyReadFailed:
-        return L"the file cannot be read";
-    case KeyNotAFile:
-        return L"not a file";
-    }
-    return L"unknown result";
-}

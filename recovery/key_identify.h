@@ -19,6 +19,7 @@ enum KeySearchResult : int32_t {
     KeyOpenFailed = 8,       // the file is missing, locked or not readable by this user
     KeyReadFailed = 9,
     KeyNotAFile = 10, // a folder or a device
+    KeyStopped = 11,  // the caller asked to stop before the search was done
 };
 
 // How much of a file's start identification reads: enough for every signature in the table
@@ -65,6 +66,3 @@ bool IsCryptName(const wchar_t* path);
 // its start, its length in *length. Null when the path is no ".crypt" name or the name had no
 // extension.
 const wchar_t* TypeExtensionOfCryptName(const wchar_t* path, uint32_t* length);
-
-// The result in a few English words, for messages.
-const wchar_t* KeySearchResultText(KeySearchResult result);

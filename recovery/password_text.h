@@ -15,3 +15,9 @@ enum PasswordVerdict : int32_t {
 // it makes is wiped before it returns. byteCount receives the password's length in bytes when it
 // could be converted, else 0.
 PasswordVerdict KeyFromPasswordText(const wchar_t* text, int32_t length, int32_t* byteCount);
+
+// For a password that is too long, what a person can act on: its length in characters (a pair
+// of surrogates counts as one), and how many of its first characters the key takes, their bytes
+// in the code page of the Windows file functions being at most 31.
+int32_t PasswordCharacters(const wchar_t* text, int32_t length);
+int32_t PasswordCharactersThatFit(const wchar_t* text, int32_t length);

@@ -5,7 +5,8 @@
 #include "report/json_line.h"
 #include "res/version.h"
 #include "unlock/path_text.h"
-#include "unlock/walk_limits.h"
+#include <cwchar>
+#include <vector>
 
 namespace {
 
@@ -16,9 +17,9 @@ const char* const OutcomeNames[] = {"decrypted", "not_identified", "failed", "sk
 const char* const KeyOptionNames[] = {"auto", "key", "pair", "password"};
 
 std::wstring Displayed(const wchar_t* longPath) {
-    wchar_t shown[2 * WalkPathCapacity];
-    DisplayedPath(longPath, shown, sizeof shown / sizeof shown[0]);
-    return shown;
+    std::vector<wchar_t> shown(std::wcslen(longPath) + 8);
+    DisplayedPath(longPath, shown.data(), shown.size());
+    return shown.data();
 }
 
 // The key as JSON: its number, or "password".
@@ -28,11 +29,8 @@ std::string JsonKey(int32_t selector) {
 
 std::string JsonKeyList(uint32_t keys) {
     std::string list = "[";
-    for (int32_t index = 0; index <= BuiltInDesKeyCount; ++index) {
-        if (keys & (1u << index)) {
-            list += (list.size() > 1 ? "," : "") +
-                    JsonKey(index == BuiltInDesKeyCount ? KeySelectorPassword : index);
-        }
+    for (int32_t selector : FittingSelectors(keys)) {
+        list += (list.size() > 1 ? "," : "") + JsonKey(selector);
     }
     return list + "]";
 }
@@ -47,12 +45,13 @@ std::string DecryptFileJson(const wchar_t* path, const CryptFileResult& result) 
     if (result.selector != KeySelectorNone) {
         AddJson(&line, "key", JsonKey(result.selector));
     }
-    if (result.outputName[0] != L'\0') {
-        AddText(&line, "output", Displayed(BesideInput(path, result.outputName).c_str()));
+    std::wstring output = OutputNameOf(path, result);
+    if (!output.empty()) {
+        AddText(&line, "output", Displayed(BesideInput(path, output).c_str()));
     }
-    if (result.leftoverName[0] != L'\0') {
-        AddText(&line, "unfinished_leftover",
-                Displayed(BesideInput(path, result.leftoverName).c_str()));
+    std::wstring leftover = LeftoverNameOf(path, result);
+    if (!leftover.empty()) {
+        AddText(&line, "unfinished_leftover", Displayed(BesideInput(path, leftover).c_str()));
     }
     if (result.decryptResult >= 0) {
         AddNumber(&line, "result", result.decryptResult);

@@ -214,7 +214,7 @@ TEST_F(DecryptWindow, DroppedFoldersAndFilesAreListedOnceAndDecryptUnderOneKey) 
                                L"No .crypt file in E:\\empty.");
     EXPECT_EQ(RowNamed(run, L"twokeys.jpg.crypt").folder, L"D:\\docs\\deeper");
     EXPECT_EQ(RowNamed(run, L"SHOUT.TXT.CRYPT").result,
-              L"skipped: the decryptor takes only names ending in \".crypt\" in small letters");
+              L"skipped: the decryptor takes only names ending in \".crypt\", in small letters");
     ASSERT_TRUE(DropAndWait(run, {L"d:\\DOCS"}));
     EXPECT_EQ(StatusText(run), L"Already in the list. Files in the list: 4.");
 
@@ -225,7 +225,7 @@ TEST_F(DecryptWindow, DroppedFoldersAndFilesAreListedOnceAndDecryptUnderOneKey) 
     ExpectDecrypted(run, D + L"\\docs\\deeper", "store.sqlite", L"key 4");
     ExpectDecrypted(run, D + L"\\docs\\deeper", "twokeys.jpg", L"key 4");
     EXPECT_EQ(RowNamed(run, L"SHOUT.TXT.CRYPT").result,
-              L"skipped: the decryptor takes only names ending in \".crypt\" in small letters");
+              L"skipped: the decryptor takes only names ending in \".crypt\", in small letters");
     EXPECT_EQ(StatusText(run), L"Decrypted 3 of 4 files; not identified 0, failed 0, skipped 1.");
 
     // Remove takes the selected rows off the list; the files stay.
@@ -300,7 +300,11 @@ TEST_F(DecryptWindow, PasswordKeysEveryFileAndAWrongOneIdentifiesNone) {
     ClickLater(Item(IDC_DECRYPT));
     box = WaitForOwnedDialog(run, ExitLimitMs);
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(AnswerMessageBox(box), L"The password is 32 bytes long; a password has at most 31.");
+    // Told in characters, with the number that fits: every one of these takes one byte.
+    EXPECT_EQ(AnswerMessageBox(box),
+              L"The password has 32 characters; at most 31 of them fit (the key is made from 31 "
+              L"bytes, as Windows' file functions write the password, and some letters take two). "
+              L"Type a shorter password.");
     TypePassword(WideOf(LongestPassword));
     ASSERT_TRUE(DecryptAndWait(run, RunLimitMs));
     EXPECT_EQ(ReadWhole(E + L"\\more\\longest.bin"), PlainOf(FixtureNamed("longest.bin")));

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "decrypt_app/window_texts.h"
+#include "report/decrypt_words.h"
 
 namespace {
 

@@ -444,8 +444,13 @@ TEST_F(CryptFileDecryptor, TheUnfinishedFileHasANameOfItsOwn) {
     ReplaceImport("kernel32.dll", "MoveFileW", reinterpret_cast<void*>(RealMoveFile));
     std::vector<RemovedFile> removed = StopRecordingRemovals();
     EXPECT_EQ(result, DecryptOk);
-    EXPECT_EQ(std::wstring(target.outputName), L"p.doc");
-    EXPECT_EQ(std::wstring(target.leftoverName), L"p.doc.part");
+    EXPECT_EQ(target.outputCounter, DecryptNameBare);
+    EXPECT_EQ(target.leftoverCounter, DecryptNameBare);
+    wchar_t name[DecryptFileNameCapacity];
+    ASSERT_EQ(DecryptedNameOf(input.c_str(), DecryptUnfinishedNames, target.leftoverCounter, name,
+                              DecryptFileNameCapacity),
+              1);
+    EXPECT_EQ(std::wstring(name), L"p.doc.part");
     EXPECT_TRUE(removed.empty());
     ASSERT_EQ(Moves.size(), 1u);
     EXPECT_EQ(Moves[0].first, folder + L"p.doc.part(0)");
@@ -461,11 +466,15 @@ TEST_F(CryptFileDecryptor, TheUnfinishedFileHasANameOfItsOwn) {
     std::wstring second =
         PlaceFixture(folder, L"q.doc.crypt", FixtureOfSize(CryptFixtureKeyIndex, 8));
     ASSERT_EQ(DecryptCryptFileAs(second.c_str(), &target), DecryptOk);
-    EXPECT_EQ(std::wstring(target.outputName), L"q.doc");
-    EXPECT_EQ(std::wstring(target.leftoverName), L"");
+    EXPECT_EQ(target.outputCounter, DecryptNameBare);
+    EXPECT_EQ(target.leftoverCounter, DecryptNameNone);
     ASSERT_EQ(DecryptCryptFileAs(input.c_str(), &target), DecryptOk);
-    EXPECT_EQ(std::wstring(target.outputName), L"p.doc(0)");
-    EXPECT_EQ(std::wstring(target.leftoverName), L"p.doc.part");
+    EXPECT_EQ(target.outputCounter, 0);
+    EXPECT_EQ(target.leftoverCounter, DecryptNameBare);
+    ASSERT_EQ(DecryptedNameOf(input.c_str(), DecryptOutputNames, target.outputCounter, name,
+                              DecryptFileNameCapacity),
+              1);
+    EXPECT_EQ(std::wstring(name), L"p.doc(0)");
     ASSERT_TRUE(ReadWhole(folder + L"p.doc.part", &mine));
     EXPECT_EQ(mine, "mine");
 }

@@ -178,7 +178,8 @@ TEST_F(KeyFiles, APairIsConfirmedOverTheWholeFile) {
         std::wstring original = PlacePlain(folder, sample);
         std::wstring encrypted = PlaceEncrypted(folder, sample);
         KeyMatch match;
-        EXPECT_EQ(FindPairFileKey(original.c_str(), encrypted.c_str(), 1, &match), KeyFound)
+        EXPECT_EQ(FindPairFileKey(original.c_str(), encrypted.c_str(), 1, &match, nullptr),
+                  KeyFound)
             << name;
         EXPECT_EQ(match.selector, sample.selector) << name;
 
@@ -192,7 +193,7 @@ TEST_F(KeyFiles, APairIsConfirmedOverTheWholeFile) {
     const KeySample& slides = SampleNamed("slides.pptx");
     KeyMatch match;
     EXPECT_EQ(FindPairFileKey((folder + L"slides.pptx").c_str(),
-                              (folder + L"slides.pptx.crypt").c_str(), 0, &match),
+                              (folder + L"slides.pptx.crypt").c_str(), 0, &match, nullptr),
               KeyNoneFits);
     EXPECT_EQ(slides.selector, KeySelectorPassword);
 }
@@ -221,8 +222,9 @@ TEST_F(KeyFiles, APairThatDoesNotFitSaysWhy) {
     for (const Case& c : cases) {
         ASSERT_TRUE(WriteWhole(folder + L"original", c.original.data(), c.original.size()));
         KeyMatch match;
-        EXPECT_EQ(FindPairFileKey((folder + L"original").c_str(), encrypted.c_str(), 1, &match),
-                  c.expected)
+        EXPECT_EQ(
+            FindPairFileKey((folder + L"original").c_str(), encrypted.c_str(), 1, &match, nullptr),
+            c.expected)
             << "the original " << c.what;
         EXPECT_EQ(match.selector, KeySelectorNone);
     }
@@ -247,7 +249,7 @@ TEST_F(KeyFiles, APairThatDoesNotFitSaysWhy) {
     for (const Pair& pair : pairs) {
         KeyMatch match;
         EXPECT_EQ(FindPairFileKey((folder + pair.original).c_str(),
-                                  (folder + pair.encrypted).c_str(), 1, &match),
+                                  (folder + pair.encrypted).c_str(), 1, &match, nullptr),
                   pair.expected)
             << std::string(pair.original, pair.original + std::wcslen(pair.original));
     }

@@ -4,10 +4,8 @@
 #include "recovery/decrypt_run.h"
 
 inline CryptFileResult ResultOf(CryptOutcome outcome, CryptReason reason) {
-    CryptFileResult result = {};
+    CryptFileResult result = BlankCryptResult();
     result.outcome = outcome;
     result.reason = reason;
-    result.selector = KeySelectorNone;
-    result.decryptResult = -1;
     return result;
 }

@@ -21,10 +21,6 @@ CryptFileResult Result(CryptOutcome outcome, CryptReason reason) {
     return result;
 }
 
-void SetName(wchar_t (&field)[DecryptFileNameCapacity], const wchar_t* name) {
-    std::wcsncpy(field, name, DecryptFileNameCapacity - 1);
-}
-
 // The object, parsed; the test fails when the line is no JSON object on one line.
 Json Parsed(const std::string& line) {
     EXPECT_EQ(line.find('\n'), std::string::npos) << line;
@@ -45,7 +41,7 @@ TEST(DecryptJson, DecryptedFile) {
     CryptFileResult result = Result(CryptDecrypted, CryptReasonNone);
     result.selector = 3;
     result.decryptResult = DecryptOk;
-    SetName(result.outputName, L"report.pdf(0)");
+    result.outputCounter = 0;
     Json file = Parsed(DecryptFileJson(Input, result));
     EXPECT_EQ(Fields(file), (std::set<std::string>{"kind", "outcome", "path", "bytes", "key",
                                                    "output", "result"}));
@@ -61,7 +57,7 @@ TEST(DecryptJson, DecryptedFile) {
     EXPECT_EQ(Parsed(DecryptFileJson(Input, result))["key"], "password");
 
     // An unfinished file of an earlier run beside it is named, whatever the outcome.
-    SetName(result.leftoverName, L"report.pdf.part");
+    result.leftoverCounter = DecryptNameBare;
     file = Parsed(DecryptFileJson(Input, result));
     EXPECT_EQ(file["unfinished_leftover"], "D:\\docs\\report.pdf.part");
     EXPECT_EQ(file["output"], "D:\\docs\\report.pdf(0)");

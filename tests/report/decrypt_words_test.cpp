@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -55,21 +56,20 @@ TEST(DecryptWords, EveryReasonAFileIsLeft) {
               "the decryptor takes only names ending in \".crypt\", in small letters");
     EXPECT_EQ(Words(Input, ResultOf(CryptFailed, CryptReasonWalkPathTooLong)),
               "its path is longer than the walk can handle");
-    // The decryptor's limit, from its own name buffer.
+    // The decrypt run's limit: the platform's longest long-form path.
     EXPECT_EQ(Words(Input, ResultOf(CryptFailed, CryptReasonDecryptorPathTooLong)),
-              "its path is too long for the decryptor (at most " +
-                  std::to_string(DecryptNameCapacity - 1) + " characters, \\\\?\\ included)");
-    EXPECT_EQ(DecryptNameCapacity - 1, 259u);
+              "its path is too long for the decryptor (at most 32766 characters, \\\\?\\ "
+              "included)");
 }
 
 // The output's bare name, as people write the path, is what is taken.
 TEST(DecryptWords, NoOutputNameNamesTheTakenPath) {
     EXPECT_EQ(Words(Input, ResultOf(CryptFailed, CryptReasonNoOutputName)),
-              "no free name for the output fits the decryptor's 259 characters: "
+              "no free name for the output fits the decryptor's 32766 characters: "
               "D:\\docs\\report.pdf is taken");
     EXPECT_EQ(
         Words(L"\\\\?\\UNC\\srv\\share\\a.crypt", ResultOf(CryptFailed, CryptReasonNoOutputName)),
-        "no free name for the output fits the decryptor's 259 characters: "
+        "no free name for the output fits the decryptor's 32766 characters: "
         "\\\\srv\\share\\a is taken");
 }
 
@@ -89,6 +89,7 @@ TEST(DecryptWords, EachKeySearchResult) {
         {KeyOpenFailed, "the file cannot be opened"},
         {KeyReadFailed, "the file cannot be read"},
         {KeyNotAFile, "not a file"},
+        {KeyStopped, "stopped before a key was found"},
     };
     for (const auto& c : cases) {
         CryptFileResult result = ResultOf(CryptNotIdentified, CryptReasonKeySearch);
@@ -124,6 +125,82 @@ TEST(DecryptWords, EachDecryptorResult) {
         result.systemError = c.error;
         EXPECT_EQ(Words(Input, result), c.words) << c.result;
     }
+}
+
+// The names beside the input, from the counters the decryptor gives, and a file an earlier run
+// left unfinished.
+TEST(DecryptWords, OutputsAndLeftoversByTheirCounters) {
+    CryptFileResult result = ResultOf(CryptDecrypted, CryptReasonNone);
+    EXPECT_EQ(Utf8(OutputNameOf(Input, result)), "");
+    EXPECT_EQ(Utf8(LeftoverWords(Input, result)), "");
+    result.outputCounter = DecryptNameBare;
+    EXPECT_EQ(Utf8(OutputNameOf(Input, result)), "report.pdf");
+    result.outputCounter = 12;
+    result.leftoverCounter = 0;
+    EXPECT_EQ(Utf8(OutputNameOf(Input, result)), "report.pdf(12)");
+    EXPECT_EQ(Utf8(LeftoverNameOf(Input, result)), "report.pdf.part(0)");
+    EXPECT_EQ(Utf8(LeftoverWords(Input, result)),
+              "an unfinished file of an earlier run lies beside it, \"report.pdf.part(0)\": it "
+              "was left as it is");
+    EXPECT_EQ(Utf8(BesideInput(Input, L"report.pdf(12)")), "\\\\?\\D:\\docs\\report.pdf(12)");
+}
+
+TEST(DecryptWords, KeysThatFitAndOutcomes) {
+    EXPECT_EQ(FittingSelectors((1u << 4) | 1u | PasswordKeyBit),
+              (std::vector<int32_t>{0, 4, KeySelectorPassword}));
+    EXPECT_EQ(Utf8(FittingKeysWords((1u << 9) | (1u << 2))), "key 2, key 9");
+    EXPECT_EQ(Utf8(ShortKeyWords(KeySelectorPassword)), "password");
+    EXPECT_EQ(Utf8(ShortKeyWords(KeySelectorNone)), "");
+    const char* const outcomes[] = {"decrypted", "not identified", "failed", "skipped",
+                                    "not tried"};
+    for (int32_t outcome = CryptDecrypted; outcome <= CryptPending; ++outcome) {
+        EXPECT_EQ(Utf8(OutcomeWords(static_cast<CryptOutcome>(outcome))), outcomes[outcome]);
+    }
+}
+
+// Every phrase in Russian too: Cyrillic, its places filled as in English, never the English text.
+TEST(DecryptWords, EveryPhraseInRussian) {
+    std::vector<std::wstring> russian;
+    std::vector<std::wstring> english;
+    auto both = [&](auto words) {
+        english.push_back(words(WordsEnglish));
+        russian.push_back(words(WordsRussian));
+    };
+    for (int32_t reason = CryptReasonOtherLetters; reason <= CryptReasonStopped; ++reason) {
+        for (int32_t key = KeyNoSignature; key <= KeyStopped; ++key) {
+            for (int32_t decrypted : {2, 3, 4, 5, 6, 7, 42}) {
+                CryptFileResult result = ResultOf(CryptFailed, static_cast<CryptReason>(reason));
+                result.keyResult = static_cast<KeySearchResult>(key);
+                result.decryptResult = decrypted;
+                result.systemError = decrypted == 3 ? 5 : 0;
+                both([&](WordsLanguage language) {
+                    return CryptReasonWords(Input, result, language);
+                });
+            }
+        }
+    }
+    for (int32_t outcome = CryptDecrypted; outcome <= CryptPending; ++outcome) {
+        both([&](WordsLanguage language) {
+            return OutcomeWords(static_cast<CryptOutcome>(outcome), language);
+        });
+    }
+    CryptFileResult leftover = ResultOf(CryptDecrypted, CryptReasonNone);
+    leftover.leftoverCounter = DecryptNameBare;
+    both([&](WordsLanguage language) { return LeftoverWords(Input, leftover, language); });
+    both([&](WordsLanguage language) { return ErrorWords(112, language); });
+    both([&](WordsLanguage language) { return ErrorWords(1117, language); });
+    both([&](WordsLanguage language) { return KeyWords(KeySelectorPassword, language); });
+    both([&](WordsLanguage language) { return FittingKeysWords(3u | PasswordKeyBit, language); });
+    for (size_t i = 0; i < russian.size(); ++i) {
+        bool cyrillic = false;
+        for (wchar_t c : russian[i]) {
+            cyrillic = cyrillic || (c >= 0x0400 && c <= 0x04FF);
+        }
+        EXPECT_TRUE(cyrillic) << Utf8(russian[i]);
+        EXPECT_NE(russian[i], english[i]);
+        EXPECT_EQ(russian[i].find(L'{'), std::wstring::npos) << Utf8(russian[i]);
+    }
+    EXPECT_EQ(Utf8(ErrorWords(5, WordsRussian)), "отказано в доступе, ошибка 5");
 }
 
 TEST(DecryptWords, OneDecimalAsTheSummaryShowsIt) {
