@@ -43,9 +43,9 @@ const wchar_t DecryptDetails[] =
     L"Usage:\n"
     L"  rescindo-cli decrypt [--auto | --key N | --pair ORIGINAL ENCRYPTED]\n"
     L"                       [--password | --password-file FILE]\n"
-    L"                       [--follow-links] [--json] [--quiet] PATH...\n"
+    L"                       [--follow-links] [--json] [--quiet] [PATH...]\n"
     L"\n"
-    L"  PATH       .crypt files, and folders searched through for them\n"
+    L"  PATH       .crypt files, and folders searched for them; none: all drives\n"
     L"  --auto     each file's key from the type its name had before .crypt (PDF\n"
     L"             for report.pdf.crypt); other types are left alone. The default\n"
     L"  --key      N: built-in key N, 0 to 9, for every file\n"
@@ -72,8 +72,8 @@ const CommandSpec Commands[] = {
      L"  restore    give damaged files and folders their names back\n", nullptr},
     {L"undo", UndoOptions, 1, 1, L"JOURNAL", RunUndo, L"undo    JOURNAL [--json] [--quiet]",
      L"  undo       rename back what a restore recorded in JOURNAL, newest first\n", nullptr},
-    {L"decrypt", DecryptOptions, 1, -1, L"PATH", RunDecrypt,
-     L"decrypt [KEY OPTION] [OPTION...] PATH...",
+    {L"decrypt", DecryptOptions, 0, -1, L"PATH", RunDecrypt,
+     L"decrypt [KEY OPTION] [OPTION...] [PATH...]",
      L"  decrypt    decrypt .crypt files; key options: rescindo-cli decrypt --help\n",
      DecryptDetails},
 };

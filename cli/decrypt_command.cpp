@@ -81,7 +81,14 @@ int ResolveOperands(const std::vector<std::wstring>& typed, std::vector<Operand>
                     std::wstring* reason) {
     for (const std::wstring& text : typed) {
         Operand operand = {L"", 0};
-        if (!ResolveEntry(text, L"file or folder", &operand.path, &operand.isFolder, reason)) {
+        if (!ResolveEntry(text, L"file or folder", &operand.path, &operand.isFolder, reason,
+                          DecryptLongPathCapacity - 1)) {
+            return 0;
+        }
+        // A folder is searched by the walk, whose paths are shorter than a file's may be.
+        if (operand.isFolder && operand.path.size() >= WalkPathCapacity) {
+            *reason = L"path longer than " + std::to_wstring(WalkPathCapacity - 1) +
+                      L" characters: " + text;
             return 0;
         }
         CryptPathKind kind = KindOfCryptPath(operand.path.c_str(), operand.isFolder);
@@ -102,7 +109,7 @@ int ResolveOperands(const std::vector<std::wstring>& typed, std::vector<Operand>
 // One of the two files of --pair.
 int ResolvePairFile(const std::wstring& typed, std::wstring* path, std::wstring* reason) {
     int isFolder = 0;
-    if (!ResolveEntry(typed, L"file", path, &isFolder, reason)) {
+    if (!ResolveEntry(typed, L"file", path, &isFolder, reason, DecryptLongPathCapacity - 1)) {
         return 0;
     }
     if (isFolder) {
@@ -113,21 +120,23 @@ int ResolvePairFile(const std::wstring& typed, std::wstring* path, std::wstring*
 }
 
 // Every .crypt file of the PATHs, in the order given, each once; a folder inside another one
-// given is searched as part of that one. Returns 0 with a reason when a folder searched holds no
-// .crypt file.
-int GatherInputs(const std::vector<Operand>& operands, int followLinks, std::wstring* reason) {
+// given is searched as part of that one. Returns 0 with a reason when a folder given holds no
+// .crypt file. everyDrive: the operands are the drives searched, as none was given; a drive
+// without .crypt files is no mistake then, and links are followed as scan follows them.
+int GatherInputs(const std::vector<Operand>& operands, int followLinks, int everyDrive,
+                 std::wstring* reason) {
     std::vector<std::wstring> folders;
     for (const Operand& operand : operands) {
         if (operand.isFolder) {
             folders.push_back(operand.path);
         }
     }
-    std::vector<std::wstring> scopes;
-    if (!folders.empty() && !ResolveScopes(folders, &scopes, reason)) {
+    std::vector<std::wstring> scopes = folders;
+    if (!everyDrive && !folders.empty() && !ResolveScopes(folders, &scopes, reason)) {
         return 0;
     }
     Gather.folders = scopes;
-    LimitLinksTo(Gather.folders, followLinks);
+    LimitLinksTo(Gather.folders, followLinks || everyDrive);
     std::vector<CryptSearch> searches;
     for (const Operand& operand : operands) {
         auto scope = std::find(scopes.begin(), scopes.end(), operand.path);
@@ -145,7 +154,7 @@ int GatherInputs(const std::vector<Operand>& operands, int followLinks, std::wst
         return 1;
     }
     for (const CryptSearch& search : searches) {
-        if (search.isFolder && search.found == 0 && search.foldersNotSearched == 0) {
+        if (!everyDrive && search.isFolder && search.found == 0 && search.foldersNotSearched == 0) {
             *reason = L"no .crypt file in " + Displayed(search.path);
             if (search.otherLetters > 0) {
                 *reason += L" (" + std::to_wstring(search.otherLetters) +
@@ -213,7 +222,13 @@ int RunDecrypt(const CommandCall& call) {
     // Everything the user named is checked before the password is asked for.
     std::vector<Operand> operands;
     std::wstring original, encrypted;
+    int everyDrive = call.operands.empty();
     int named = ResolveOperands(call.operands, &operands, &reason);
+    if (everyDrive) {
+        for (const std::wstring& drive : SearchedDriveScopes()) {
+            operands.push_back({drive, 1});
+        }
+    }
     if (named && choice.method == KeyByPair) {
         named = ResolvePairFile(choice.pairOriginal, &original, &reason) &&
                 ResolvePairFile(choice.pairEncrypted, &encrypted, &reason);
@@ -228,7 +243,7 @@ int RunDecrypt(const CommandCall& call) {
         return planned;
     }
     StopWalkOnCtrlC();
-    if (!GatherInputs(operands, HasOption(call, OptionFollowLinks), &reason)) {
+    if (!GatherInputs(operands, HasOption(call, OptionFollowLinks), everyDrive, &reason)) {
         return ReportFailure(ExitBadInput, reason + L"; nothing was decrypted");
     }
     DecryptInputs(plan);

@@ -6,9 +6,9 @@
 #include <windows.h>
 
 int ResolveEntry(const std::wstring& typed, const wchar_t* sought, std::wstring* resolved,
-                 int* isFolder, std::wstring* reason) {
-    // Room for any path the walk takes and more, so that a longer one is told as too long.
-    std::wstring full(2 * WalkPathCapacity, L'\0');
+                 int* isFolder, std::wstring* reason, size_t longest) {
+    // Room for any path taken and more, so that a longer one is told as too long.
+    std::wstring full(2 * (longest + 1), L'\0');
     int32_t shareRoot = 0;
     uint32_t error = 0;
     switch (LongFormOf(typed.c_str(), &full[0], full.size(), &shareRoot, &error)) {
@@ -30,9 +30,8 @@ int ResolveEntry(const std::wstring& typed, const wchar_t* sought, std::wstring*
     full.resize(lstrlenW(full.c_str()));
     // Longer than any path of the walk; one a little shorter, whose listings do not fit, is
     // walked as far as it goes: reported as not searched.
-    if (full.empty() || full.size() >= WalkPathCapacity) {
-        *reason =
-            L"path longer than " + std::to_wstring(WalkPathCapacity - 1) + L" characters: " + typed;
+    if (full.empty() || full.size() > longest) {
+        *reason = L"path longer than " + std::to_wstring(longest) + L" characters: " + typed;
         return 0;
     }
     std::wstring probe = full + (full.back() == L':' || shareRoot ? L"\\" : L"");
@@ -103,13 +102,11 @@ int ChooseScopes(const std::vector<std::wstring>& typed, std::vector<std::wstrin
 }
 
 std::vector<std::wstring> SearchedDriveScopes() {
+    SearchedDrive drives[32];
+    int count = ListSearchedDrives(drives);
     std::vector<std::wstring> scopes;
-    DWORD mask = GetLogicalDrives();
-    for (int bit = 0; bit < 32; ++bit) {
-        SearchedDrive drive;
-        if (CheckDrive(mask, bit, &drive)) {
-            scopes.push_back(drive.startDirectory);
-        }
+    for (int i = 0; i < count; ++i) {
+        scopes.push_back(drives[i].startDirectory);
     }
     return scopes;
 }

@@ -10,6 +10,7 @@
 #include "decrypt_app/file_rows.h"
 #include "res/decrypt_resource.h"
 #include "unlock/path_forms.h"
+#include "unlock/searched_drive.h"
 
 namespace {
 
@@ -43,9 +44,10 @@ bool Resolve(const std::wstring& typed, CryptSearch* path) {
         Note(Format(TextStatusPathRefused, {typed}));
         return false;
     }
-    // A share itself is opened with its trailing separator.
+    // A share itself, and a drive's start directory (\\?\D:), are opened with their trailing
+    // separator.
     std::wstring probe = longForm;
-    if (shareRoot) {
+    if (shareRoot || (!probe.empty() && probe.back() == L':')) {
         probe += L'\\';
     }
     DWORD attributes = GetFileAttributesW(probe.c_str());
@@ -64,6 +66,13 @@ bool Resolve(const std::wstring& typed, CryptSearch* path) {
     return true;
 }
 
+// How far the search has come: folders searched, files found, the folder being searched.
+void ShowSearching(const std::wstring& folder) {
+    SetStatus(Format(TextStatusSearching,
+                     {std::to_wstring(Job.gather.folders.load()),
+                      std::to_wstring(Job.gather.files.load()), ShownLongPath(folder)}));
+}
+
 int64_t TakeFound() {
     std::wstring searching;
     std::vector<CryptFile> found = TakeFoundFiles(&searching);
@@ -76,7 +85,7 @@ int64_t TakeFound() {
     }
     DecryptWindow.rowsAdded += added;
     if (!searching.empty() && !DecryptWindow.stopping) {
-        SetStatus(Format(TextStatusSearching, {ShownLongPath(searching)}));
+        ShowSearching(searching);
     }
     return added;
 }
@@ -105,9 +114,39 @@ void AddPaths(const std::vector<std::wstring>& typed) {
     if (!StartWorker(JobGather)) {
         return;
     }
-    SetStatus(Format(TextStatusSearching, {ShownLongPath(Job.gather.searches.front().path)}));
+    ShowSearching(Job.gather.searches.front().path);
     UpdateControls();
     KeepFocusOn(GetDlgItem(DecryptWindow.dialog, IDC_STOP));
+}
+
+void SearchAllDrives() {
+    SearchedDrive drives[32];
+    int count = ListSearchedDrives(drives);
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < count; ++i) {
+        paths.push_back(drives[i].startDirectory);
+    }
+    if (!paths.empty()) {
+        AddPaths(paths);
+    }
+}
+
+void ShowFoldersNotSearched() {
+    constexpr size_t Listed = 30;
+    std::wstring text;
+    for (size_t i = 0; i < DecryptWindow.notSearched.size() && i < Listed; ++i) {
+        const FolderNotSearched& folder = DecryptWindow.notSearched[i];
+        std::wstring shown = ShownLongPath(folder.path);
+        text += (folder.error == 0 ? Format(TextNotSearchedTooLong, {shown})
+                                   : shown + L": " + ErrorWords(folder.error, WindowWords())) +
+                L"\r\n";
+    }
+    if (DecryptWindow.notSearched.size() > Listed) {
+        text += Format(TextNotSearchedMore,
+                       {std::to_wstring(DecryptWindow.notSearched.size() - Listed)});
+    }
+    MessageBoxW(DecryptWindow.dialog, text.c_str(), Text(TextNotSearchedTitle),
+                MB_OK | MB_ICONINFORMATION);
 }
 
 void AddDroppedFiles(HDROP drop) {
@@ -163,6 +202,9 @@ void EndGathering() {
     ReleaseWorker();
     std::wstring status;
     int64_t notSearched = 0;
+    for (const FolderNotSearched& folder : Job.gather.notSearched) {
+        DecryptWindow.notSearched.push_back(folder);
+    }
     for (const CryptSearch& path : Job.gather.searches) {
         DecryptWindow.foldersSearched += path.folders;
         DecryptWindow.foldersNotSearched += path.foldersNotSearched;

@@ -30,7 +30,9 @@ const ControlText ControlTexts[] = {
     {IDC_FILES_LABEL, TextFilesLabel},
     {IDC_ADD_FILES, TextAddFiles},
     {IDC_ADD_FOLDER, TextAddFolder},
+    {IDC_SEARCH_DRIVES, TextSearchDrives},
     {IDC_REMOVE, TextRemove},
+    {IDC_NOT_SEARCHED, TextNotSearched},
     {IDC_KEY_GROUP, TextKeyGroup},
     {IDC_KEY_AUTO, TextKeyAuto},
     {IDC_KEY_BUILT_IN, TextKeyBuiltIn},
@@ -106,6 +108,7 @@ BOOL SetUpDialog(HWND dialog) {
     SendMessageW(dialog, DM_SETDEFID, IDC_DECRYPT, 0);
 
     RecordLayout(dialog);
+    OpenLargeEnough(dialog, DecryptWindow.list);
     DragAcceptFiles(dialog, TRUE);
     SetUpWorker(dialog);
     SetStatus(Text(TextStatusStart));
@@ -164,6 +167,14 @@ BOOL HandleCommand(WPARAM wParam) {
         }
         return TRUE;
     }
+    case IDC_SEARCH_DRIVES:
+        if (!WorkerBusy()) {
+            SearchAllDrives();
+        }
+        return TRUE;
+    case IDC_NOT_SEARCHED:
+        ShowFoldersNotSearched();
+        return TRUE;
     case IDC_REMOVE:
         RemoveSelectedRows();
         return TRUE;
@@ -218,6 +229,23 @@ void FillCell(NMLVDISPINFOW* info) {
     lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
 }
 
+// A row's whole texts, one a line, for the cells the list cuts.
+void FillInfoTip(NMLVGETINFOTIPW* tip) {
+    if (tip->pszText == nullptr || tip->cchTextMax <= 0 || tip->iItem < 0 ||
+        static_cast<size_t>(tip->iItem) >= RowCount()) {
+        return;
+    }
+    size_t row = static_cast<size_t>(tip->iItem);
+    std::wstring text;
+    for (ListColumn column : {ColumnName, ColumnFolder, ColumnResult}) {
+        std::wstring cell = CellText(row, column);
+        if (!cell.empty()) {
+            text += (text.empty() ? L"" : L"\r\n") + cell;
+        }
+    }
+    lstrcpynW(tip->pszText, text.c_str(), tip->cchTextMax);
+}
+
 void OpenRowFolder(int row) {
     if (row < 0 || static_cast<size_t>(row) >= RowCount()) {
         return;
@@ -242,6 +270,9 @@ BOOL HandleNotify(LPARAM lParam) {
     case LVN_ITEMCHANGED:
     case LVN_ODSTATECHANGED:
         UpdateControls();
+        return TRUE;
+    case LVN_GETINFOTIPW:
+        FillInfoTip(reinterpret_cast<NMLVGETINFOTIPW*>(lParam));
         return TRUE;
     case NM_DBLCLK:
         OpenRowFolder(reinterpret_cast<NMITEMACTIVATE*>(lParam)->iItem);
@@ -276,7 +307,9 @@ void UpdateControls() {
     UINT selected = static_cast<UINT>(SendMessageW(DecryptWindow.list, LVM_GETSELECTEDCOUNT, 0, 0));
     Enable(IDC_ADD_FILES, idle);
     Enable(IDC_ADD_FOLDER, idle);
+    Enable(IDC_SEARCH_DRIVES, idle);
     Enable(IDC_REMOVE, idle && selected > 0);
+    Enable(IDC_NOT_SEARCHED, idle && !DecryptWindow.notSearched.empty());
     Enable(IDC_KEY_AUTO, idle);
     Enable(IDC_KEY_BUILT_IN, idle);
     Enable(IDC_KEY_PAIR, idle);

@@ -8,6 +8,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "decrypt_app/decrypt_worker.h"
+
 struct DecryptWindowRecord {
     HINSTANCE instance;
     HWND dialog;
@@ -20,9 +22,10 @@ struct DecryptWindowRecord {
     // The paths the user added, each once (long forms): the report's "paths".
     std::vector<std::wstring> namedPaths;
     std::unordered_set<std::wstring> namedKeys;
-    // What the gatherings of the listed files searched.
+    // What the gatherings of the listed files searched, and the folders they could not.
     int64_t foldersSearched;
     int64_t foldersNotSearched;
+    std::vector<FolderNotSearched> notSearched;
     // The known pair, long forms; empty until chosen.
     std::wstring pairOriginal;
     std::wstring pairEncrypted;

@@ -34,6 +34,7 @@ void EnteredFolder(const wchar_t* folder) {
     EnterCriticalSection(&gather.lock);
     gather.searching = folder;
     LeaveCriticalSection(&gather.lock);
+    gather.folders.fetch_add(1);
     PostNews(&Worker.running->gatherPosted, WM_GATHER_NEWS);
 }
 
@@ -42,7 +43,12 @@ void FoundFile(const CryptFileFound* file) {
     EnterCriticalSection(&gather.lock);
     gather.found.push_back({file->path, file->size, file->outcome, file->reason});
     LeaveCriticalSection(&gather.lock);
+    gather.files.fetch_add(1);
     PostNews(&Worker.running->gatherPosted, WM_GATHER_NEWS);
+}
+
+void NotSearched(const wchar_t* directory, const wchar_t* name) {
+    Worker.running->gather.notSearched.push_back({std::wstring(directory) + L"\\" + name, 0});
 }
 
 void FileBegun(int64_t place) {
@@ -73,7 +79,7 @@ int MetLink(const wchar_t*, const wchar_t* targetPath, LinkVerdict verdict) {
                : 0;
 }
 
-const DecryptReport WindowReport = {EnteredFolder, FoundFile, nullptr,       FileBegun,
+const DecryptReport WindowReport = {EnteredFolder, FoundFile, NotSearched,   FileBegun,
                                     FileProgress,  FileDone,  StopRequested, MetLink};
 
 void Gather(GatherJob* gather) {
@@ -144,6 +150,9 @@ int StartWorker(WorkerJobKind kind) {
     Job.runPosted.store(0);
     Job.gather.found.clear();
     Job.gather.searching.clear();
+    Job.gather.folders.store(0);
+    Job.gather.files.store(0);
+    Job.gather.notSearched.clear();
     Job.decrypt.current.store(-1);
     Job.decrypt.filesDone.store(0);
     Job.decrypt.bytesInFile.store(0);

@@ -25,6 +25,13 @@ enum WorkerJobKind : int32_t {
     JobDecrypt = 2,
 };
 
+// A folder a gathering could not search, and why: its path too long (error 0), or the system's
+// error when it was listed.
+struct FolderNotSearched {
+    std::wstring path;
+    uint32_t error;
+};
+
 // Gathering the files of paths the user named.
 struct GatherJob {
     // Fixed before the thread starts; their counts are the worker's until it ends.
@@ -34,6 +41,11 @@ struct GatherJob {
     CRITICAL_SECTION lock;
     std::vector<CryptFile> found;
     std::wstring searching;
+    // For the progress: folders searched and files met so far in this job.
+    std::atomic<int64_t> folders;
+    std::atomic<int64_t> files;
+    // Read once the worker has ended.
+    std::vector<FolderNotSearched> notSearched;
 };
 
 // Decrypting the files of the list that are not decrypted yet.

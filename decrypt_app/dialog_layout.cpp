@@ -27,7 +27,9 @@ const AnchoredControl Anchors[] = {
     {IDC_FILE_LIST, GrowRight | GrowDown},
     {IDC_ADD_FILES, MoveRight},
     {IDC_ADD_FOLDER, MoveRight},
+    {IDC_SEARCH_DRIVES, MoveRight},
     {IDC_REMOVE, MoveRight},
+    {IDC_NOT_SEARCHED, MoveRight},
     {IDC_KEY_GROUP, MoveDown | GrowRight},
     {IDC_KEY_AUTO, MoveDown},
     {IDC_KEY_BUILT_IN, MoveDown},
@@ -51,28 +53,58 @@ const AnchoredControl Anchors[] = {
 };
 constexpr int AnchoredCount = sizeof(Anchors) / sizeof(Anchors[0]);
 
-// Column widths in dialog units; the last one, the result, is the least it gets: it takes the
-// rest of the list's width, since it says the most.
+// The columns: the size and the key take what their texts need, in dialog units; the name, the
+// folder and the result share the rest of the list's width in these shares, so that a wider
+// window makes each of them easier to read, the result most.
 struct ColumnShape {
     TextId title;
-    int width;
+    int width; // dialog units; 0: a share of what is left
+    int share;
     int format;
 };
 const ColumnShape Columns[] = {
-    {TextColumnName, 66, LVCFMT_LEFT},    {TextColumnFolder, 58, LVCFMT_LEFT},
-    {TextColumnSize, 32, LVCFMT_RIGHT},   {TextColumnKey, 32, LVCFMT_LEFT},
-    {TextColumnResult, 100, LVCFMT_LEFT},
+    {TextColumnName, 0, 22, LVCFMT_LEFT},   {TextColumnFolder, 0, 24, LVCFMT_LEFT},
+    {TextColumnSize, 36, 0, LVCFMT_RIGHT},  {TextColumnKey, 40, 0, LVCFMT_LEFT},
+    {TextColumnResult, 0, 54, LVCFMT_LEFT},
 };
 constexpr int ColumnTotal = sizeof(Columns) / sizeof(Columns[0]);
+
+// The window opens tall enough for this many rows where the screen has room.
+constexpr int RowsShownAtFirst = 12;
 
 struct LayoutRecord {
     SIZE client; // the template's client area in pixels
     SIZE window; // and the whole window's
     RECT placed[AnchoredCount];
-    int resultWidth; // the last column's width in pixels at the template's size
     int recorded;
 };
 LayoutRecord Layout = {};
+
+// Shares the list's width between the columns, a vertical scroll bar's width kept free so that a
+// full list needs no horizontal one.
+void FitColumns(HWND dialog, HWND list) {
+    RECT inside;
+    GetClientRect(list, &inside);
+    int left = inside.right - GetSystemMetrics(SM_CXVSCROLL);
+    int shares = 0;
+    for (const ColumnShape& column : Columns) {
+        if (column.width > 0) {
+            RECT width = {0, 0, column.width, 0};
+            MapDialogRect(dialog, &width);
+            left -= width.right;
+        }
+        shares += column.share;
+    }
+    if (left < 0) {
+        left = 0;
+    }
+    for (int i = 0; i < ColumnTotal; ++i) {
+        RECT width = {0, 0, Columns[i].width, 0};
+        MapDialogRect(dialog, &width);
+        int pixels = Columns[i].width > 0 ? width.right : left * Columns[i].share / shares;
+        SendMessageW(list, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(pixels, 0));
+    }
+}
 
 } // namespace
 
@@ -125,11 +157,7 @@ void ApplyLayout(HWND dialog, int clientWidth, int clientHeight) {
     if (moves != nullptr) {
         EndDeferWindowPos(moves);
     }
-    HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
-    if (Layout.resultWidth > 0) {
-        SendMessageW(list, LVM_SETCOLUMNWIDTH, ColumnTotal - 1,
-                     MAKELPARAM(Layout.resultWidth + dx, 0));
-    }
+    FitColumns(dialog, GetDlgItem(dialog, IDC_FILE_LIST));
     // The group box is drawn over its old frame otherwise.
     InvalidateRect(dialog, nullptr, TRUE);
 }
@@ -143,29 +171,47 @@ void LimitWindowSize(MINMAXINFO* limits) {
 }
 
 void SetUpListColumns(HWND dialog, HWND list) {
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP,
-                 LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
-    // The last column fills the list beside a vertical scroll bar, so that a full list needs
-    // no horizontal one.
-    RECT inside;
-    GetClientRect(list, &inside);
-    int left = inside.right - GetSystemMetrics(SM_CXVSCROLL);
+    // The whole row's texts as a tooltip over a row, for the cells that are still cut.
+    DWORD styles = LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_INFOTIP;
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles);
     for (int i = 0; i < ColumnTotal; ++i) {
-        RECT width = {0, 0, Columns[i].width, 0};
-        MapDialogRect(dialog, &width);
-        if (i == ColumnTotal - 1 && left > width.right) {
-            width.right = left;
-        }
-        left -= width.right;
         LVCOLUMNW column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
         column.fmt = Columns[i].format;
-        column.cx = width.right;
+        column.cx = 40;
         column.pszText = const_cast<wchar_t*>(Text(Columns[i].title));
         column.iSubItem = i;
         SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
-        if (i == ColumnTotal - 1) {
-            Layout.resultWidth = width.right;
-        }
+    }
+    FitColumns(dialog, list);
+}
+
+void OpenLargeEnough(HWND dialog, HWND list) {
+    // A row's height and where the first row begins below the header, as the list places a row
+    // of its own while it is still empty.
+    SendMessageW(list, LVM_SETITEMCOUNT, 1, 0);
+    RECT first = {LVIR_BOUNDS, 0, 0, 0};
+    bool placed = SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first)) != 0;
+    SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
+    RECT inside;
+    GetClientRect(list, &inside);
+    int wanted =
+        first.top + RowsShownAtFirst * (first.bottom - first.top) + GetSystemMetrics(SM_CYHSCROLL);
+    int taller = placed ? wanted - inside.bottom : 0;
+    RECT window;
+    GetWindowRect(dialog, &window);
+    int width = window.right - window.left;
+    int height = window.bottom - window.top + (taller > 0 ? taller : 0);
+    // A third wider, for the folders and the results; never past the screen's work area.
+    width += width / 3;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& area = monitor.rcWork;
+        width = width < area.right - area.left ? width : area.right - area.left;
+        height = height < area.bottom - area.top ? height : area.bottom - area.top;
+        int x = area.left + (area.right - area.left - width) / 2;
+        int y = area.top + (area.bottom - area.top - height) / 2;
+        SetWindowPos(dialog, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }

@@ -10,6 +10,9 @@ void RecordLayout(HWND dialog);
 void ApplyLayout(HWND dialog, int clientWidth, int clientHeight);
 // WM_GETMINMAXINFO: the window never becomes smaller than the template made it.
 void LimitWindowSize(MINMAXINFO* limits);
-// The list's columns, in dialog units turned into pixels; the last one takes what the window
-// gains in width.
+// The list's columns: the name, the folder and the result share the list's width.
 void SetUpListColumns(HWND dialog, HWND list);
+// Once, at the start: the window made large enough for a dozen rows and a third wider than the
+// template, as far as the screen's work area allows, and centred on it. Nothing of its size is
+// kept for the next start.
+void OpenLargeEnough(HWND dialog, HWND list);

@@ -22,6 +22,10 @@ void KeepFocusOn(HWND control);
 void AddPaths(const std::vector<std::wstring>& typed);
 // WM_DROPFILES.
 void AddDroppedFiles(HDROP drop);
+// Search all drives: the drives the dialog program searches, as if each were added.
+void SearchAllDrives();
+// Not searched…: the folders the gatherings could not search, and why.
+void ShowFoldersNotSearched();
 // The list's selected rows leave the list (the files themselves stay as they are).
 void RemoveSelectedRows();
 // WM_GATHER_NEWS, and the end of a gathering.

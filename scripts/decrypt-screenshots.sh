@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the decrypt window for checking its layout by eye: English and Russian, at 96
-# and 144 DPI, each ready, with its files listed and after a finished run. Not part of the tests
+# and 144 DPI, each ready, searching every drive, with the files it found listed and after a
+# finished run. Not part of the tests
 # (it needs an X server: Xvfb, in Wine's virtual desktop). Run scripts/test.sh or build the
 # win64 tree first.
 #   decrypt-screenshots.sh [--docs]   --docs also copies the English 96 DPI finished run to
@@ -39,6 +40,11 @@ shoot() { # language (en|ru), dpi
     wineserver -w 2>/dev/null || true
     rm -rf "$drive" "$prefix/drive_c/rescindo-shots"
     mkdir -p "$drive" "$prefix/drive_c/rescindo-shots"
+    # Folders enough for the search of every drive to be seen going.
+    python3 -c 'import os, sys
+for a in range(40):
+    for b in range(100):
+        os.makedirs(os.path.join(sys.argv[1], "Archive", "%02d" % a, "%03d" % b))' "$drive"
     for link in "$prefix"/dosdevices/*; do
         case $(basename "$link") in c:) ;; *) rm -f "$link" ;; esac
     done

@@ -63,3 +63,14 @@ int CheckDrive(DWORD mask, int bitIndex, SearchedDrive* drive) {
     wsprintfW(drive->startDirectory, StartDirectoryFormat, letter);
     return 1;
 }
+
+int ListSearchedDrives(SearchedDrive drives[32]) {
+    DWORD mask = GetLogicalDrives();
+    int count = 0;
+    for (int bit = 0; bit < 32; ++bit) {
+        if (CheckDrive(mask, bit, &drives[count])) {
+            ++count;
+        }
+    }
+    return count;
+}

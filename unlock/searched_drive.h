@@ -15,3 +15,6 @@ struct SearchedDrive {
 // medium, optical). Nothing on the drive is touched through the file system before its media
 // check has passed.
 int CheckDrive(DWORD mask, int bitIndex, SearchedDrive* drive);
+
+// Every drive to be searched now, from 'A' up, by CheckDrive; returns how many (at most 32).
+int ListSearchedDrives(SearchedDrive drives[32]);

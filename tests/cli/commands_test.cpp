@@ -43,7 +43,7 @@ TEST_F(Commands, HelpFitsAScreenAndDocumentsTheExitCodes) {
              {"rescindo-cli scan    [OPTION...] [PATH...]",
               "rescindo-cli restore [--journal FILE] [OPTION...] [PATH...]",
               "rescindo-cli undo    JOURNAL [--json] [--quiet]",
-              "rescindo-cli decrypt [KEY OPTION] [OPTION...] PATH...", "--keep-both",
+              "rescindo-cli decrypt [KEY OPTION] [OPTION...] [PATH...]", "--keep-both",
               "--follow-links", "key options: rescindo-cli decrypt --help", "Exit codes:", "  0  ",
               "  1  ", "  2  ", "  3  the journal could not be written"}) {
             EXPECT_NE(help.out.find(needed), std::string::npos) << needed;

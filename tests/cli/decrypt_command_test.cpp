@@ -361,8 +361,7 @@ TEST_F(DecryptCommand, KeyOptionsThatCannotBeAreBadUsage) {
         {{L"decrypt", L"--key", L"1", L"--password", L"D:\\"},
          "--key and --password cannot be given together: a built-in key or a password, not "
          "both"},
-        {{L"decrypt", L"--pair", L"a", L"D:\\"}, "decrypt needs one PATH"},
-        {{L"decrypt", L"--key", L"3"}, "decrypt needs one PATH"},
+        {{L"decrypt", L"--pair", L"a"}, "--pair needs 2 values"},
     };
     for (const auto& c : cases) {
         ExpectBadUsage(RunCli(c.arguments), c.reason);
@@ -379,6 +378,71 @@ TEST_F(DecryptCommand, HelpOfItsOwnFitsAScreen) {
           "--password-file  FILE", "--json", "--quiet", "Keep the .crypt files",
           "Exit codes: 0 all decrypted, 1 some not, 2 "}) {
         EXPECT_NE(help.out.find(needed), std::string::npos) << needed;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A folder whose path, as people write it (D:\...), is exactly length characters long, made of
+// names of at most 200 characters.
+std::wstring MakeFolderOfLength(const std::wstring& top, size_t length) {
+    std::wstring folder = top;
+    EXPECT_TRUE(MakeFolder(folder));
+    while (folder.size() - 4 < length) {
+        size_t left = length - (folder.size() - 4) - 1;
+        folder += L"\\" + std::wstring(left > 200 ? 200 : left, L'x');
+        EXPECT_TRUE(MakeFolder(folder));
+    }
+    return folder;
+}
+
+// Without PATH, every drive the dialog program searches: the files of D: and E: are found and
+// decrypted; N:, a drive whose volume cannot be opened, as a drive without a medium, is left out.
+TEST_F(DecryptCommand, WithoutPathEveryDriveIsSearched) {
+    ASSERT_TRUE(MakeFolder(E + L"\\deep"));
+    Place(D, "report.pdf");
+    Place(E + L"\\deep", "photo.jpg");
+    CliResult run = RunCli({L"decrypt", L"--json"});
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    std::vector<Json> lines = JsonLines(run.out);
+    std::map<std::string, Json> files = FilesByPath(lines);
+    EXPECT_EQ(files.size(), 2u) << run.out;
+    EXPECT_EQ(files["D:\\report.pdf.crypt"]["outcome"], "decrypted");
+    EXPECT_EQ(files["E:\\deep\\photo.jpg.crypt"]["outcome"], "decrypted");
+    EXPECT_EQ(ReadWhole(E + L"\\deep\\photo.jpg"), Plain(Fixture("photo.jpg")));
+    Json summary = Summary(lines);
+    std::vector<std::string> scopes = summary["paths"];
+    EXPECT_EQ(scopes, (std::vector<std::string>{"C:\\", "D:\\", "E:\\", "F:\\", "H:\\"}));
+}
+
+// Inputs and outputs as long as the platform's long form allows where the walk reaches: files in
+// folders of 259, 260, 1,000 and 1,023 characters named themselves, and the folders searched
+// where the walk can list them (not the one of 1,023, whose listing would not fit its buffers).
+TEST_F(DecryptCommand, LongPathsDecryptWhereverTheWalkReaches) {
+    const size_t lengths[] = {259, 260, 1000, 1023};
+    for (size_t length : lengths) {
+        std::wstring top = D + L"\\deep" + std::to_wstring(length);
+        std::wstring folder = MakeFolderOfLength(top, length);
+        ASSERT_EQ(folder.size() - 4, length);
+        std::wstring input = Place(folder, "report.pdf");
+        CliResult file = RunCli({L"decrypt", L"--quiet", input.substr(4)});
+        EXPECT_EQ(file.exitCode, 0) << length << " " << file.out << file.err;
+        EXPECT_EQ(ReadWhole(folder + L"\\report.pdf"), Plain(Fixture("report.pdf"))) << length;
+        ASSERT_TRUE(DeleteFileW((folder + L"\\report.pdf").c_str()));
+        CliResult searched = RunCli({L"decrypt", L"--json", top.substr(4)});
+        Json summary = Summary(JsonLines(searched.out));
+        if (length < 1000 + 17) {
+            EXPECT_EQ(searched.exitCode, 0) << length << searched.out;
+            EXPECT_EQ(summary["decrypted"], 1) << length;
+            EXPECT_EQ(ReadWhole(folder + L"\\report.pdf"), Plain(Fixture("report.pdf")));
+        } else {
+            // The folder is reported as not searched, and the run as not complete.
+            EXPECT_EQ(searched.exitCode, 1) << searched.out;
+            EXPECT_EQ(summary["folders_not_searched"], 1);
+            EXPECT_FALSE(Exists(folder + L"\\report.pdf"));
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // Works the decrypt window for scripts/decrypt-screenshots.sh, which runs it without anyone at the
-// screen: puts OpenSSL-made .crypt files into D:\Documents, waits for the window, drops the
-// folder onto it, presses Decrypt, and after each step reports the window's place on the screen
+// screen: puts OpenSSL-made .crypt files into D:\Documents, waits for the window, presses Search
+// all drives (the script has made thousands of folders beside it, so that the search takes a
+// while), then Decrypt, and after each step reports the window's place on the screen
 // ("screenshot NAME x y w h") and waits until the script has taken its screenshot (it creates
 // C:\rescindo-shots\NAME); at the end it presses Exit. Not a test.
 #include <windows.h>
@@ -12,7 +13,6 @@
 #include "res/decrypt_resource.h"
 #include "tests/decrypt_app/crypt_files.h"
 #include "tests/decrypt_app/window_driver.h"
-#include "tests/support/remote_controls.h"
 #include "tests/support/scratch_tree.h"
 #include "tests/support/wide_text.h"
 
@@ -78,11 +78,15 @@ int main() {
     run.process.dwThreadId = GetWindowThreadProcessId(run.dialog, &process);
     run.process.dwProcessId = process;
     Snapshot(run.dialog, "ready");
-    if (!DropFilesOnto(run.dialog, {L"D:\\Documents"})) {
-        std::printf("the drop was refused\n");
-        return 1;
+    Click(Control(run, IDC_SEARCH_DRIVES));
+    if (WaitFor(
+            [&] {
+                return StatusText(run).find(L'D') != std::wstring::npos &&
+                       IsWindowEnabled(Control(run, IDC_STOP));
+            },
+            ShowLimitMs)) {
+        Snapshot(run.dialog, "searching");
     }
-    Settle(run);
     WaitUntilIdle(run, RunLimitMs);
     Snapshot(run.dialog, "listed");
     Click(Control(run, IDC_DECRYPT));

@@ -535,19 +535,20 @@ TEST_F(DecryptWindow, KeyboardAndClosingDuringARun) {
         return order;
     };
     EXPECT_EQ(tabOrder(IDC_FILE_LIST),
-              (std::vector<int>{IDC_FILE_LIST, IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_KEY_AUTO,
-                                IDC_PASSWORD, IDC_DECRYPT, IDC_EXIT}));
+              (std::vector<int>{IDC_FILE_LIST, IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_SEARCH_DRIVES,
+                                IDC_KEY_AUTO, IDC_PASSWORD, IDC_DECRYPT, IDC_EXIT}));
     ChooseKey(IDC_KEY_PAIR);
     SendMessageW(run.dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_FILE_LIST)), TRUE);
     EXPECT_EQ(tabOrder(IDC_FILE_LIST),
-              (std::vector<int>{IDC_FILE_LIST, IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_KEY_PAIR,
-                                IDC_PAIR_ORIGINAL, IDC_PAIR_ORIGINAL_CHOOSE, IDC_PAIR_ENCRYPTED,
-                                IDC_PAIR_ENCRYPTED_CHOOSE, IDC_PASSWORD, IDC_DECRYPT, IDC_EXIT}));
+              (std::vector<int>{IDC_FILE_LIST, IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_SEARCH_DRIVES,
+                                IDC_KEY_PAIR, IDC_PAIR_ORIGINAL, IDC_PAIR_ORIGINAL_CHOOSE,
+                                IDC_PAIR_ENCRYPTED, IDC_PAIR_ENCRYPTED_CHOOSE, IDC_PASSWORD,
+                                IDC_DECRYPT, IDC_EXIT}));
     ChooseKey(IDC_KEY_BUILT_IN);
     SendMessageW(run.dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_FILE_LIST)), TRUE);
     EXPECT_EQ(tabOrder(IDC_FILE_LIST),
-              (std::vector<int>{IDC_FILE_LIST, IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_KEY_BUILT_IN,
-                                IDC_KEY_NUMBER, IDC_DECRYPT, IDC_EXIT}));
+              (std::vector<int>{IDC_FILE_LIST, IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_SEARCH_DRIVES,
+                                IDC_KEY_BUILT_IN, IDC_KEY_NUMBER, IDC_DECRYPT, IDC_EXIT}));
 
     SendMessageW(run.dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_FILE_LIST)), TRUE);
     PressKey(&run, VK_RETURN);

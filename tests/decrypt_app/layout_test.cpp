@@ -197,6 +197,40 @@ TEST(DecryptLayout, EveryTextFitsAt144Dpi) {
     CheckFits(144);
 }
 
+// The window opens with room for a dozen rows (the test's screen is 1024 x 768), and the name,
+// folder and result columns share the list's width, the result taking the most.
+TEST(DecryptLayout, OpensForADozenRowsAndTheColumnsShareTheWidth) {
+    ProgramRun run = {};
+    ASSERT_TRUE(StartProgramCaptioned(&run, EnglishCaption));
+    HWND list = Control(run, IDC_FILE_LIST);
+    EXPECT_GE(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0), 12);
+    auto width = [&](int column) {
+        return static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
+    };
+    EXPECT_GT(width(4), width(1));
+    EXPECT_GT(width(1), width(0));
+    EXPECT_GT(width(0), width(2));
+    RECT inside;
+    GetClientRect(list, &inside);
+    int total = 0;
+    for (int column = 0; column < 5; ++column) {
+        total += width(column);
+    }
+    EXPECT_LE(total, inside.right);
+    EXPECT_GE(total, inside.right - GetSystemMetrics(SM_CXVSCROLL) - 5);
+    // Wider, the result column gains the most.
+    RECT window;
+    GetWindowRect(run.dialog, &window);
+    int before = width(4);
+    int folderBefore = width(1);
+    SetWindowPos(run.dialog, nullptr, 0, 0, window.right - window.left + 60,
+                 window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER);
+    Settle(run);
+    EXPECT_GT(width(4) - before, width(1) - folderBefore);
+    EXPECT_GT(width(1), folderBefore);
+    StopProgram(&run);
+}
+
 TEST(DecryptLayout, ListGrowsWithTheWindowAndTheWindowKeepsItsLeastSize) {
     ProgramRun run = {};
     ASSERT_TRUE(StartProgramCaptioned(&run, EnglishCaption));
@@ -211,30 +245,39 @@ TEST(DecryptLayout, ListGrowsWithTheWindowAndTheWindowKeepsItsLeastSize) {
     RECT addFiles = place(IDC_ADD_FILES);
     RECT warning = place(IDC_WARNING);
 
-    SetWindowPos(run.dialog, nullptr, 0, 0, width + 200, height + 150, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(run.dialog, nullptr, 0, 0, width + 60, height + 40, SWP_NOMOVE | SWP_NOZORDER);
     Settle(run);
     RECT grownList = place(IDC_FILE_LIST);
-    EXPECT_EQ(grownList.right - grownList.left, list.right - list.left + 200);
-    EXPECT_EQ(grownList.bottom - grownList.top, list.bottom - list.top + 150);
+    EXPECT_EQ(grownList.right - grownList.left, list.right - list.left + 60);
+    EXPECT_EQ(grownList.bottom - grownList.top, list.bottom - list.top + 40);
     RECT movedDecrypt = place(IDC_DECRYPT);
     EXPECT_EQ(movedDecrypt.left, decrypt.left);
-    EXPECT_EQ(movedDecrypt.top, decrypt.top + 150);
+    EXPECT_EQ(movedDecrypt.top, decrypt.top + 40);
     RECT movedExit = place(IDC_EXIT);
-    EXPECT_EQ(movedExit.left, exit.left + 200);
-    EXPECT_EQ(movedExit.top, exit.top + 150);
+    EXPECT_EQ(movedExit.left, exit.left + 60);
+    EXPECT_EQ(movedExit.top, exit.top + 40);
     RECT movedAdd = place(IDC_ADD_FILES);
-    EXPECT_EQ(movedAdd.left, addFiles.left + 200);
+    EXPECT_EQ(movedAdd.left, addFiles.left + 60);
     EXPECT_EQ(movedAdd.top, addFiles.top);
     RECT grownWarning = place(IDC_WARNING);
     EXPECT_EQ(grownWarning.top, warning.top);
-    EXPECT_EQ(grownWarning.right - grownWarning.left, warning.right - warning.left + 200);
+    EXPECT_EQ(grownWarning.right - grownWarning.left, warning.right - warning.left + 60);
 
-    SetWindowPos(run.dialog, nullptr, 0, 0, width / 2, height / 2, SWP_NOMOVE | SWP_NOZORDER);
+    // Made as small as it goes: the template's size, smaller than it opened, and the same however
+    // small it is asked to be; the buttons still side by side.
+    SetWindowPos(run.dialog, nullptr, 0, 0, width / 3, height / 3, SWP_NOMOVE | SWP_NOZORDER);
     Settle(run);
     GetWindowRect(run.dialog, &window);
-    EXPECT_EQ(window.right - window.left, width);
-    EXPECT_EQ(window.bottom - window.top, height);
-    EXPECT_EQ(place(IDC_EXIT).left, exit.left);
+    RECT least = window;
+    EXPECT_LT(least.right - least.left, width);
+    EXPECT_LE(least.bottom - least.top, height);
+    SetWindowPos(run.dialog, nullptr, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOZORDER);
+    Settle(run);
+    GetWindowRect(run.dialog, &window);
+    EXPECT_EQ(window.right - window.left, least.right - least.left);
+    EXPECT_EQ(window.bottom - window.top, least.bottom - least.top);
+    EXPECT_GT(place(IDC_EXIT).left, place(IDC_SAVE_REPORT).right);
+    EXPECT_GT(place(IDC_ADD_FILES).left, place(IDC_FILE_LIST).right);
     StopProgram(&run);
 }
 

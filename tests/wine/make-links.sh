@@ -22,6 +22,11 @@ if [ -d "$h" ]; then
         ln -s "../l$((n + 1))" "$h/l$n/x2"
     done
 fi
+# Drive N: of the console program's tests has no folder behind it, as a drive without a medium
+# has no volume: every drive searched leaves it out.
+if [ -d "$1/n" ]; then
+    rmdir "$1/n"
+fi
 # Drive H: of the console program's tests: H:\photos\out -> H:\elsewhere, a link out of the
 # folder H:\photos, and H:\photos\in -> H:\photos\inside, one that stays in it.
 if [ -d "$1/h" ]; then
