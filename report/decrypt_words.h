@@ -8,14 +8,7 @@
 #include <vector>
 
 #include "recovery/decrypt_run.h"
-
-enum WordsLanguage : int32_t {
-    WordsEnglish = 0,
-    WordsRussian = 1,
-};
-
-// The pattern with its places {1}, {2}... filled by values, in order; any other brace is text.
-std::wstring FillPlaces(const wchar_t* pattern, std::initializer_list<std::wstring> values);
+#include "report/words_language.h"
 
 // A system error in words, with its number: "access denied, error 5".
 std::wstring ErrorWords(uint32_t error, WordsLanguage language = WordsEnglish);

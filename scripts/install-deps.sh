@@ -6,8 +6,9 @@ set -euo pipefail
 
 packages=(
   cmake make g++ clang clang-format libclang-rt-14-dev
-  googletest libgtest-dev libbenchmark-dev libssl-dev openssl nlohmann-json3-dev
+  googletest libgtest-dev libbenchmark-dev libssl-dev openssl osslsigncode nlohmann-json3-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
+  zlib1g-dev libz-mingw-w64-dev
   wine wine32:i386 wine64 fonts-wine wine32-preloader:i386 wine64-preloader
   xvfb xauth xfonts-base x11-utils imagemagick
   locales python3 qemu-user-static
