@@ -2,6 +2,7 @@
 #include "cli/decrypt_report.h"
 #include "cli/console_output.h"
 #include "cli/path_text.h"
+#include "report/check_words.h"
 #include "report/decrypt_words.h"
 
 namespace {
@@ -34,7 +35,7 @@ void ReportCryptFile(const std::wstring& path, const CryptFileResult& result) {
     }
     std::wstring words;
     if (decrypted) {
-        words = KeyWords(result.selector);
+        words = KeyWords(result.selector) + L"; " + CheckReportWords(result.check, WordsEnglish);
     } else if (result.selector != KeySelectorNone && result.outcome == CryptFailed) {
         words = KeyWords(result.selector) + L"; ";
     }
@@ -46,7 +47,7 @@ void ReportCryptFile(const std::wstring& path, const CryptFileResult& result) {
     if (!leftover.empty()) {
         words += L"; " + leftover;
     }
-    WriteOutcomeLine(OutcomeWords(result.outcome).c_str(), LabelWidth, rest + L" (" + words + L")");
+    WriteOutcomeLine(OutcomeLabelWords(result).c_str(), LabelWidth, rest + L" (" + words + L")");
 }
 
 void ReportDecryptSummary(const DecryptRunFacts& facts) {
@@ -77,6 +78,20 @@ void ReportDecryptSummary(const DecryptRunFacts& facts) {
         }
     }
     WriteLine(StandardOutput, line + left + L".");
+    if (totals.decrypted > 0) {
+        std::wstring checks = L"Checked by their formats: " + std::to_wstring(totals.checked) +
+                              L" of " + std::to_wstring(totals.decrypted);
+        if (totals.checkFailed > 0) {
+            checks += L"; " + std::to_wstring(totals.checkFailed) +
+                      L" failed their check (the key may be wrong, or the file was damaged before "
+                      L"it was encrypted)";
+        }
+        if (totals.alreadyDecrypted > 0) {
+            checks += L"; " + std::to_wstring(totals.alreadyDecrypted) +
+                      L" decrypted already, by an earlier run";
+        }
+        WriteLine(StandardOutput, checks + L".");
+    }
     if (totals.foldersNotSearched > 0) {
         WriteLine(StandardOutput,
                   std::to_wstring(totals.foldersNotSearched) +

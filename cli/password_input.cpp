@@ -197,11 +197,27 @@ int DeriveKey(int length, std::wstring* reason) {
         *reason = L"the password holds a NUL character, which no password can contain";
         return 0;
     case PasswordNotConvertible:
-        *reason = L"the password is too long: the key is made from at most 31 bytes";
+        *reason = L"the password cannot be written in the code page of Windows' file functions, "
+                  L"so no key can be made from it";
         return 0;
+    case PasswordNotHeld: {
+        wchar_t notHeld[64];
+        wchar_t name[128];
+        PasswordCharactersNotHeld(Buffers.text, length, notHeld, 64);
+        uint32_t codePage = FileApiCodePage(name, 128);
+        *reason = L"the password holds characters that code page " +
+                  (name[0] != L'\0' ? std::wstring(name) : std::to_wstring(codePage)) +
+                  L", which Windows' file functions use here, cannot hold: \"" + notHeld +
+                  L"\"; a key made from it would not be this password's, so nothing was tried";
+        SecureZeroMemory(notHeld, sizeof notHeld);
+        return 0;
+    }
     case PasswordTooLong:
-        *reason = L"the password is too long: " + std::to_wstring(bytes) +
-                  L" bytes, and the key is made from at most 31";
+        *reason = L"the password is too long: it has " +
+                  std::to_wstring(PasswordCharacters(Buffers.text, length)) +
+                  L" characters, and the key is made from at most 31 bytes of it, which are its "
+                  L"first " +
+                  std::to_wstring(PasswordCharactersThatFit(Buffers.text, length)) + L" here";
         return 0;
     }
     return 0;

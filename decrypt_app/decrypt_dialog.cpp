@@ -237,8 +237,8 @@ void FillInfoTip(NMLVGETINFOTIPW* tip) {
     }
     size_t row = static_cast<size_t>(tip->iItem);
     std::wstring text;
-    for (ListColumn column : {ColumnName, ColumnFolder, ColumnResult}) {
-        std::wstring cell = CellText(row, column);
+    for (ListColumn column : {ColumnName, ColumnFolder, ColumnResult, ColumnCheck}) {
+        std::wstring cell = column == ColumnCheck ? CheckText(row) : CellText(row, column);
         if (!cell.empty()) {
             text += (text.empty() ? L"" : L"\r\n") + cell;
         }

@@ -65,7 +65,7 @@ struct ColumnShape {
 const ColumnShape Columns[] = {
     {TextColumnName, 0, 22, LVCFMT_LEFT},   {TextColumnFolder, 0, 24, LVCFMT_LEFT},
     {TextColumnSize, 36, 0, LVCFMT_RIGHT},  {TextColumnKey, 40, 0, LVCFMT_LEFT},
-    {TextColumnResult, 0, 54, LVCFMT_LEFT},
+    {TextColumnResult, 0, 54, LVCFMT_LEFT}, {TextColumnCheck, 48, 0, LVCFMT_LEFT},
 };
 constexpr int ColumnTotal = sizeof(Columns) / sizeof(Columns[0]);
 

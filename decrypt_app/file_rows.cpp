@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "decrypt_app/window_texts.h"
+#include "report/check_words.h"
 #include "unlock/path_text.h"
 
 FileRowsRecord FileRows;
@@ -48,7 +49,7 @@ std::wstring ResultText(size_t place) {
     const CryptFileResult& result = view.result;
     switch (result.outcome) {
     case CryptDecrypted:
-        return OutcomeWords(CryptDecrypted, WindowWords()) + L" → " + OutputNameOf(path, result) +
+        return OutcomeLabelWords(result, WindowWords()) + L" → " + OutputNameOf(path, result) +
                LeftoverText(path, result);
     case CryptNotIdentified:
     case CryptSkipped:
@@ -91,6 +92,13 @@ void RemoveFileRows(const std::vector<int>& indexes) {
     RemoveCryptFiles(&FileRows.list, places);
 }
 
+std::wstring CheckText(size_t row) {
+    const RowView& view = FileRows.views[row];
+    return view.state == RowDone && view.result.outcome == CryptDecrypted
+               ? CheckReportWords(view.result.check, WindowWords())
+               : L"";
+}
+
 int IsDecryptedRow(size_t row) {
     const RowView& view = FileRows.views[row];
     return view.state == RowDone && view.result.outcome == CryptDecrypted ? 1 : 0;
@@ -115,6 +123,11 @@ std::wstring CellText(size_t row, ListColumn column) {
                    : L"";
     case ColumnResult:
         return ResultText(row);
+    case ColumnCheck:
+        return FileRows.views[row].state == RowDone &&
+                       FileRows.views[row].result.outcome == CryptDecrypted
+                   ? CheckVerdictWords(FileRows.views[row].result.check.verdict, WindowWords())
+                   : L"";
     case ColumnCount:
         break;
     }

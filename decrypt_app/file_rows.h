@@ -28,7 +28,8 @@ enum ListColumn : int32_t {
     ColumnSize = 2,
     ColumnKey = 3,
     ColumnResult = 4,
-    ColumnCount = 5,
+    ColumnCheck = 5,
+    ColumnCount = 6,
 };
 
 // The list's files (list.files[i] is row i) and their views (views[i]).
@@ -54,6 +55,8 @@ std::wstring CellText(size_t row, ListColumn column);
 std::wstring SizeText(int64_t bytes);
 // One decimal in the language's own way: 12.3 or 12,3.
 std::wstring DecimalText(double value);
+// What the check of a decrypted row's output found, in a sentence; empty for another row.
+std::wstring CheckText(size_t row);
 // Why a file was not decrypted, from its result.
 std::wstring ReasonText(const wchar_t* path, const CryptFileResult& result);
 // The path as people write it.

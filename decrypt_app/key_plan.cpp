@@ -25,6 +25,17 @@ std::wstring PasswordRefusal(PasswordVerdict verdict, const wchar_t* text, int32
         return Text(TextPasswordHoldsNul);
     case PasswordNotConvertible:
         return Text(TextPasswordNotConvertible);
+    case PasswordNotHeld: {
+        wchar_t notHeld[64];
+        wchar_t name[128];
+        PasswordCharactersNotHeld(text, length, notHeld, 64);
+        uint32_t codePage = FileApiCodePage(name, 128);
+        std::wstring refusal =
+            Format(TextPasswordNotHeld,
+                   {name[0] != L'\0' ? std::wstring(name) : std::to_wstring(codePage), notHeld});
+        SecureZeroMemory(notHeld, sizeof notHeld);
+        return refusal;
+    }
     case PasswordTooLong:
         return Format(TextPasswordTooLong,
                       {std::to_wstring(PasswordCharacters(text, length)),

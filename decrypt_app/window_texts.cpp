@@ -43,6 +43,7 @@ const WindowTextRow WindowTexts[TextCount] = {
     {TextColumnSize, L"Size", L"Размер"},
     {TextColumnKey, L"Key", L"Ключ"},
     {TextColumnResult, L"Result", L"Результат"},
+    {TextColumnCheck, L"Check", L"Проверка"},
 
     {TextSizeBytes, L"{1} B", L"{1} Б"},
     {TextSizeKilobytes, L"{1} KB", L"{1} КБ"},
@@ -113,6 +114,13 @@ const WindowTextRow WindowTexts[TextCount] = {
      L"write, so no key can be made from it.",
      L"В пароле есть знаки, которых нет в кодовой странице файловых функций Windows, поэтому "
      L"ключ из него получить нельзя."},
+    {TextPasswordNotHeld,
+     L"The password holds characters that code page {1}, which Windows' file functions use "
+     L"here, cannot hold: \u201c{2}\u201d. A key made from it would not be this password's, so "
+     L"nothing was tried.",
+     L"В пароле есть знаки, которых нет в кодовой странице {1}, используемой здесь файловыми "
+     L"функциями Windows: «{2}». Ключ из такого пароля не был бы ключом этого пароля, поэтому "
+     L"ничего не расшифровывалось."},
     {TextPasswordHoldsNul, L"The password holds a NUL character, which no password can contain.",
      L"В пароле есть нулевой знак, которого не может быть ни в одном пароле."},
     {TextReportNotWritten, L"The report could not be written to {1} ({2}).",

@@ -35,6 +35,7 @@ enum TextId : int32_t {
     TextColumnSize,
     TextColumnKey,
     TextColumnResult,
+    TextColumnCheck,
     // Sizes
     TextSizeBytes,
     TextSizeKilobytes,
@@ -73,6 +74,7 @@ enum TextId : int32_t {
     TextPasswordEmpty,
     TextPasswordTooLong,
     TextPasswordNotConvertible,
+    TextPasswordNotHeld,
     TextPasswordHoldsNul,
     TextReportNotWritten,
     // The file dialogs

@@ -11,5 +11,7 @@ CryptFileResult BlankCryptResult() {
     result.decryptResult = -1;
     result.outputCounter = DecryptNameNone;
     result.leftoverCounter = DecryptNameNone;
+    result.check = CheckReport{};
+    result.alreadyDecrypted = 0;
     return result;
 }

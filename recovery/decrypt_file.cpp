@@ -122,9 +122,71 @@ static bool PlaceFinishedFile(const wchar_t* unfinished, NameRow* row, uint32_t*
     }
 }
 
+// The output read back for the checks that look at an earlier part of it again.
+static uint32_t ReadBackAt(void* file, uint64_t offset, uint8_t* bytes, uint32_t count) {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD done = 0;
+    if (!SetFilePointerEx(static_cast<HANDLE>(file), at, nullptr, FILE_BEGIN) ||
+        !ReadFile(static_cast<HANDLE>(file), bytes, count, &done, nullptr)) {
+        return 0;
+    }
+    return done;
+}
+
+// The check's verdict on what was fed to it, reading back from the file at path where it must.
+static void FinishCheck(OutputCheck* check, const wchar_t* path, CheckReport* report) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    CheckReadBack readBack = {ReadBackAt, file};
+    FinishOutputCheck(check, file != INVALID_HANDLE_VALUE ? &readBack : nullptr, report);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+}
+
+// Whether the output's usual name holds exactly what this file decrypts to, as a decryption of
+// an earlier run would: compared chunk by chunk, nothing written. On a difference the input and
+// the cipher's chain are back at the start, for the decryption to be written.
+static DecryptResult CompareWithEarlier(HANDLE input, uint64_t size, const wchar_t* earlier,
+                                        DecryptTarget* target, OutputCheck** check) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (size == 0 || !GetFileAttributesExW(earlier, GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow) != size) {
+        return DecryptDiffers;
+    }
+    HANDLE compare = CreateFileW(earlier, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (compare == INVALID_HANDLE_VALUE) {
+        return DecryptDiffers;
+    }
+    StreamSink sink = {nullptr, compare, *check};
+    uint32_t error = 0;
+    DecryptResult result = DecryptStream(input, &sink, size, target->watch, &error);
+    CloseHandle(compare);
+    if (result == DecryptOk) {
+        FinishCheck(*check, earlier, &target->check);
+        return DecryptOk;
+    }
+    if (result == DecryptStopped) {
+        return result;
+    }
+    LARGE_INTEGER start = {};
+    SetFilePointerEx(input, start, nullptr, FILE_BEGIN);
+    SelectKey(RunState.KeySelector);
+    if (*check != nullptr) {
+        EndOutputCheck(*check);
+        *check = StartOutputCheck(target->checkFormat, size);
+    }
+    return DecryptDiffers;
+}
+
 DecryptResult DecryptCryptFileAs(const wchar_t* path, DecryptTarget* target) {
     target->outputCounter = DecryptNameNone;
     target->leftoverCounter = DecryptNameNone;
+    target->check = CheckReport{};
+    target->alreadyDecrypted = 0;
     target->systemError = 0;
     uint32_t* systemError = &target->systemError;
     uint32_t capacity = target->pathCapacity < DecryptNameCapacity       ? DecryptNameCapacity
@@ -151,6 +213,33 @@ DecryptResult DecryptCryptFileAs(const wchar_t* path, DecryptTarget* target) {
         *systemError = GetLastError();
         return DecryptOpenFailed;
     }
+    // The whole 64-bit size, so files of 4 GiB and more are decrypted in full. One CBC chain runs
+    // through the file; every chunk but the last is whole blocks, so the short-tail rule acts
+    // only on the file's final bytes.
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(input, &size)) {
+        *systemError = GetLastError();
+        CloseHandle(input);
+        return DecryptReadFailed;
+    }
+    uint64_t bytes = static_cast<uint64_t>(size.QuadPart);
+    OutputCheck* check = target->checkFormat != CheckFormatNone
+                             ? StartOutputCheck(target->checkFormat, bytes)
+                             : nullptr;
+
+    NameRow* final = &FinalRow;
+    StartRow(final, capacity, path, baseLength, L"");
+    DecryptResult result = target->keepEarlier
+                               ? CompareWithEarlier(input, bytes, final->name, target, &check)
+                               : DecryptDiffers;
+    if (result == DecryptOk || result == DecryptStopped) {
+        CloseHandle(input);
+        EndOutputCheck(check);
+        target->alreadyDecrypted = result == DecryptOk;
+        target->outputCounter = result == DecryptOk ? DecryptNameBare : DecryptNameNone;
+        return result;
+    }
+
     // ".part" is one character shorter than ".crypt": the first candidate always fits.
     static_assert(UnfinishedTailLength < CryptExtensionLength, "the unfinished name fits");
     NameRow* unfinished = &UnfinishedRow;
@@ -158,20 +247,13 @@ DecryptResult DecryptCryptFileAs(const wchar_t* path, DecryptTarget* target) {
     HANDLE file = CreateUnfinishedFile(unfinished, &target->leftoverCounter, systemError);
     if (file == INVALID_HANDLE_VALUE) {
         CloseHandle(input);
+        EndOutputCheck(check);
         return DecryptCreateFailed;
     }
-
-    // The whole 64-bit size, so files of 4 GiB and more are decrypted in full. One CBC chain runs
-    // through the file; every chunk but the last is whole blocks, so the short-tail rule acts
-    // only on the file's final bytes.
-    DecryptResult result = DecryptOk;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(input, &size)) {
-        *systemError = GetLastError();
-        result = DecryptReadFailed;
-    } else if (size.QuadPart != 0) {
-        result = DecryptStream(input, file, static_cast<uint64_t>(size.QuadPart), target->watch,
-                               systemError);
+    result = DecryptOk;
+    if (bytes != 0) {
+        StreamSink sink = {file, nullptr, check};
+        result = DecryptStream(input, &sink, bytes, target->watch, systemError);
     }
     // On the disk before it takes a name that says it is complete.
     if (result == DecryptOk && !FlushFileBuffers(file)) {
@@ -180,9 +262,14 @@ DecryptResult DecryptCryptFileAs(const wchar_t* path, DecryptTarget* target) {
     }
     CloseHandle(input);
     CloseHandle(file);
+    if (result == DecryptOk) {
+        FinishCheck(check, unfinished->name, &target->check);
+        if (target->check.verdict == CheckFailed && target->dropIfCheckFails) {
+            result = DecryptNotKept;
+        }
+    }
+    EndOutputCheck(check);
 
-    NameRow* final = &FinalRow;
-    StartRow(final, capacity, path, baseLength, L"");
     if (result == DecryptOk && !PlaceFinishedFile(unfinished->name, final, systemError)) {
         result = DecryptCreateFailed;
     }
@@ -197,9 +284,10 @@ DecryptResult DecryptCryptFileAs(const wchar_t* path, DecryptTarget* target) {
 
 DecryptResult DecryptCryptFileTo(const wchar_t* path, const DecryptWatch* watch, wchar_t* output,
                                  uint32_t* systemError) {
-    DecryptTarget target;
+    DecryptTarget target = {};
     target.watch = watch;
     target.pathCapacity = DecryptNameCapacity;
+    target.checkFormat = CheckFormatNone;
     DecryptResult result = DecryptCryptFileAs(path, &target);
     *systemError = target.systemError;
     output[0] = L'\0';

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "recovery/output_check.h"
+
 enum DecryptResult : int32_t {
     DecryptOk = 0,
     DecryptOpenFailed = 2,
@@ -10,7 +12,9 @@ enum DecryptResult : int32_t {
     DecryptWriteFailed = 5,
     DecryptNoKey = 6,
     DecryptNotCryptFile = 7,
-    DecryptStopped = 8, // the caller asked to stop part way: nothing was left behind
+    DecryptStopped = 8,  // the caller asked to stop part way: nothing was left behind
+    DecryptNotKept = 9,  // the output failed its check, and the caller wanted none then
+    DecryptDiffers = 10, // within the stream only: the plaintext is not the compared file's
 };
 
 // The first chunk read, decrypted and written; later chunks grow from it (see decrypt_stream.h).
@@ -76,6 +80,15 @@ struct DecryptTarget {
     const DecryptWatch* watch; // may be null
     uint32_t pathCapacity;     // the longest input and output path taken, terminator included:
                                // DecryptNameCapacity up to DecryptLongPathCapacity
+    CheckFormat checkFormat;   // the output checked by its format's own checks as it is written;
+                               // CheckFormatNone: not checked
+    int32_t dropIfCheckFails;  // an output whose check fails is removed again (DecryptNotKept)
+    int32_t keepEarlier;       // an output's usual name that holds this plaintext already is
+                               // taken as the output, and nothing is written
+    // Filled in: the check's verdict; 1 when the output's usual name held these very bytes
+    // already (a decryption of an earlier run): nothing was written, outputCounter names it.
+    CheckReport check;
+    int32_t alreadyDecrypted;
     // Filled in: the output's counter (DecryptOutputNames) on success, else DecryptNameNone; the
     // counter of a file that an earlier run left unfinished beside the input (DecryptUnfinished-
     // Names), found while naming this one's unfinished file and left as it is, else
@@ -86,6 +99,8 @@ struct DecryptTarget {
 };
 
 // DecryptCryptFileTo for paths up to target->pathCapacity characters (the long form reaches
-// 32,767), telling the output by its counter. An entry that holds an unfinished file's name before
-// this run's is never touched: it may be a file the user keeps.
+// 32,767), telling the output by its counter, checked as asked. An entry that holds an unfinished
+// file's name before this run's is never touched: it may be a file the user keeps. With
+// keepEarlier, when a file of the output's usual name has the input's size, the plaintext is
+// first compared with it, and only written when it differs.
 DecryptResult DecryptCryptFileAs(const wchar_t* path, DecryptTarget* target);

@@ -8,6 +8,7 @@
 
 #include "common/run_state.h"
 #include "recovery/key_files.h"
+#include "unlock/path_text.h"
 #include "unlock/path_forms.h"
 #include "unlock/real_paths.h"
 #include "unlock/walk_limits.h"
@@ -146,6 +147,9 @@ void CountOutcome(const CryptFileResult* result) {
     switch (result->outcome) {
     case CryptDecrypted:
         DecryptTotals.decrypted += 1;
+        DecryptTotals.alreadyDecrypted += result->alreadyDecrypted;
+        DecryptTotals.checked += result->check.verdict == CheckPassed;
+        DecryptTotals.checkFailed += result->check.verdict == CheckFailed;
         DecryptTotals.bytesDecrypted += result->bytes;
         break;
     case CryptNotIdentified:
@@ -179,16 +183,32 @@ bool FindKeyByType(const wchar_t* path, const DecryptPlan* plan, CryptFileResult
     return true;
 }
 
-void Decrypt(const wchar_t* path, const DecryptReport* report, CryptFileResult* result) {
+// The format the output of the file is checked by, from the type its name had before ".crypt".
+CheckFormat CheckFormatOf(const wchar_t* path) {
+    uint32_t length = 0;
+    const wchar_t* extension = TypeExtensionOfCryptName(path, &length);
+    return extension != nullptr ? CheckFormatOfExtension(extension, length) : CheckFormatNone;
+}
+
+// Decrypts the file under result->selector. dropIfCheckFails: a candidate among several keys,
+// whose output is not kept unless it checks.
+void Decrypt(const wchar_t* path, const DecryptReport* report, int dropIfCheckFails,
+             CryptFileResult* result) {
     RunState.KeySelector = result->selector;
     DecryptWatch watch = {report->fileProgress, report->stopRequested};
     DecryptTarget* target = &Target;
+    *target = DecryptTarget{};
     target->watch = &watch;
     target->pathCapacity = DecryptLongPathCapacity;
+    target->checkFormat = CheckFormatOf(path);
+    target->dropIfCheckFails = dropIfCheckFails;
+    target->keepEarlier = 1;
     DecryptResult decrypted = DecryptCryptFileAs(path, target);
     uint32_t error = target->systemError;
     result->outputCounter = target->outputCounter;
     result->leftoverCounter = target->leftoverCounter;
+    result->check = target->check;
+    result->alreadyDecrypted = target->alreadyDecrypted;
     result->decryptResult = decrypted;
     result->systemError = error;
     if (decrypted == DecryptOk) {
@@ -201,6 +221,56 @@ void Decrypt(const wchar_t* path, const DecryptReport* report, CryptFileResult* 
     } else {
         result->reason = CryptReasonDecryptor;
     }
+}
+
+// Several keys show the type's signature: the one whose output checks is the key, when there is
+// exactly one. Each candidate's output that fails its check is removed at once; a second that
+// checks removes the first again. Returns whether one key was taken (result then holds it).
+bool DecideByCheck(const wchar_t* path, const DecryptReport* report, CryptFileResult* result) {
+    if (CheckFormatOf(path) == CheckFormatNone) {
+        return false;
+    }
+    CryptFileResult taken = *result;
+    int passed = 0;
+    for (int32_t selector : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, KeySelectorPassword}) {
+        uint32_t bit = selector == KeySelectorPassword ? PasswordKeyBit : 1u << selector;
+        if ((result->fittingKeys & bit) == 0) {
+            continue;
+        }
+        CryptFileResult tried = *result;
+        tried.selector = selector;
+        int64_t started = Now();
+        Decrypt(path, report, 1, &tried);
+        RunClock.identifyTicks += Now() - started;
+        if (tried.outcome == CryptPending) {
+            *result = tried; // stopped part way
+            return true;
+        }
+        if (tried.outcome != CryptDecrypted) {
+            continue;
+        }
+        if (++passed == 1) {
+            taken = tried;
+            continue;
+        }
+        wchar_t name[DecryptFileNameCapacity];
+        for (const CryptFileResult* kept : {&taken, &tried}) {
+            if (DecryptedNameOf(path, DecryptOutputNames, kept->outputCounter, name,
+                                DecryptFileNameCapacity) &&
+                !kept->alreadyDecrypted) {
+                std::wstring output = std::wstring(path, FinalNameOf(path)) + name;
+                DeleteFileW(output.c_str());
+            }
+        }
+        result->keyResult = KeySeveralCheck;
+        return false;
+    }
+    if (passed == 1) {
+        *result = taken;
+        result->reason = CryptReasonNone;
+        return true;
+    }
+    return false;
 }
 
 // Decrypts one file of the run under the plan (a settled file only counts): finds its key when
@@ -220,8 +290,24 @@ void DecryptOneFile(const CryptFile& file, const DecryptPlan* plan, const Decryp
     } else {
         RedirectionState redirection;
         BeginRealPaths(&redirection);
-        if (result->selector != KeySelectorNone || FindKeyByType(file.path.c_str(), plan, result)) {
-            Decrypt(file.path.c_str(), report, result);
+        const wchar_t* path = file.path.c_str();
+        if (result->selector != KeySelectorNone) {
+            // A key the run was given is tried on the file's first blocks first, as Automatic
+            // tries each: a type whose signature does not show gets no output under it.
+            int64_t started = Now();
+            KeySearchResult accepted = TypeAcceptsKey(path, result->selector);
+            RunClock.identifyTicks += Now() - started;
+            if (accepted == KeyRefutedByType) {
+                result->outcome = CryptNotIdentified;
+                result->reason = CryptReasonKeySearch;
+                result->keyResult = accepted;
+            } else {
+                Decrypt(path, report, 0, result);
+            }
+        } else if (FindKeyByType(path, plan, result)) {
+            Decrypt(path, report, 0, result);
+        } else if (result->keyResult == KeySeveralFit) {
+            DecideByCheck(path, report, result);
         }
         EndRealPaths(&redirection);
     }

@@ -58,6 +58,10 @@ struct CryptFileResult {
     // earlier run left unfinished, left as it is; DecryptNameNone when there is none.
     int32_t outputCounter;
     int32_t leftoverCounter;
+    // The output's check by its format's own checks; and whether the output's usual name held
+    // this very plaintext already, from an earlier run (then nothing was written).
+    CheckReport check;
+    int32_t alreadyDecrypted;
 };
 
 // A result with nothing in it yet: pending, no key, no names.
@@ -90,7 +94,10 @@ struct DecryptTotalsRecord {
     int64_t folders;            // folders searched
     int64_t foldersNotSearched; // subfolders whose paths are too long to search
     int64_t files;              // files whose outcome is in
-    int64_t decrypted;
+    int64_t decrypted;          // already decrypted ones among them
+    int64_t alreadyDecrypted;   // the output was there from an earlier run
+    int64_t checked;            // outputs whose check passed
+    int64_t checkFailed;        // outputs whose check failed (kept, and said so)
     int64_t notIdentified;
     int64_t failed;
     int64_t skipped;

@@ -33,7 +33,7 @@ struct ChunkSlot {
 // stack and never allocated.
 struct StreamRecord {
     HANDLE input;
-    HANDLE output;
+    const StreamSink* sink;
     uint64_t size;
     HANDLE freeSlots; // semaphores counting the slots waiting for each stage
     HANDLE readSlots;
@@ -47,6 +47,36 @@ struct StreamRecord {
 };
 static StreamRecord Stream;
 static uint8_t RingBuffers[RingSlots][LargestChunk];
+// The compared file's bytes of the chunk being handed on.
+static uint8_t CompareBuffer[LargestChunk];
+
+// Hands one decrypted chunk to the sink: compared, written, checked, in that order, on the thread
+// that reads and writes. DecryptOk, or why the stream is to end here.
+static DecryptResult EmitChunk(const uint8_t* bytes, uint32_t count) {
+    const StreamSink* sink = Stream.sink;
+    DWORD done = 0;
+    if (sink->compare != nullptr) {
+        BOOL read = ReadFile(sink->compare, CompareBuffer, count, &done, nullptr);
+        if (!read) {
+            Stream.error = GetLastError();
+            return DecryptReadFailed;
+        }
+        if (done != count || std::memcmp(CompareBuffer, bytes, count) != 0) {
+            return DecryptDiffers;
+        }
+    }
+    if (sink->output != nullptr) {
+        BOOL written = WriteFile(sink->output, bytes, count, &done, nullptr);
+        if (!written || done != count) {
+            Stream.error = written ? 0 : GetLastError();
+            return DecryptWriteFailed;
+        }
+    }
+    if (sink->check != nullptr) {
+        FeedOutputCheck(sink->check, bytes, count);
+    }
+    return DecryptOk;
+}
 
 // CBC decryption of a block needs only its ciphertext and the ciphertext block before it, so a
 // chunk's back half can be decrypted at the same time as its front half, starting from the front
@@ -211,6 +241,7 @@ static DWORD WINAPI ReadAndWriteChunks(void*) {
     uint32_t chunkSize = DecryptChunkSize;
     uint32_t nextRead = 0, nextWrite = 0;
     bool readingOver = false, writeFailed = false;
+    DecryptResult emitted = DecryptOk;
     for (;;) {
         HANDLE waits[2] = {Stream.decryptedSlots, Stream.freeSlots};
         DWORD woken = WaitForMultipleObjects(readingOver ? 1 : 2, waits, FALSE, INFINITE);
@@ -222,17 +253,12 @@ static DWORD WINAPI ReadAndWriteChunks(void*) {
         }
         const ChunkSlot* slot = &Stream.slots[nextWrite];
         if (slot->end) {
-            Stream.result = writeFailed ? DecryptWriteFailed : slot->endResult;
+            Stream.result = writeFailed ? emitted : slot->endResult;
             return 0;
         }
         if (!writeFailed && Stream.stopping == 0) {
-            DWORD done = 0;
-            BOOL written =
-                WriteFile(Stream.output, RingBuffers[nextWrite], slot->count, &done, nullptr);
-            writeFailed = !written || done != slot->count;
-            if (writeFailed) {
-                Stream.error = written ? 0 : GetLastError();
-            }
+            emitted = EmitChunk(RingBuffers[nextWrite], slot->count);
+            writeFailed = emitted != DecryptOk;
         }
         nextWrite = (nextWrite + 1) % RingSlots;
         ReleaseSemaphore(Stream.freeSlots, 1, nullptr);
@@ -255,10 +281,9 @@ static DecryptResult DecryptInTurn() {
             return DecryptReadFailed;
         }
         DecryptAndCount(RingBuffers[0], count);
-        BOOL written = WriteFile(Stream.output, RingBuffers[0], count, &done, nullptr);
-        if (!written || done != count) {
-            Stream.error = written ? 0 : GetLastError();
-            return DecryptWriteFailed;
+        DecryptResult emitted = EmitChunk(RingBuffers[0], count);
+        if (emitted != DecryptOk) {
+            return emitted;
         }
         remaining -= count;
         chunkSize = NextChunkSize(chunkSize);
@@ -272,10 +297,10 @@ static void CloseIfOpen(HANDLE handle) {
     }
 }
 
-DecryptResult DecryptStream(HANDLE input, HANDLE output, uint64_t size, const DecryptWatch* watch,
-                            uint32_t* systemError) {
+DecryptResult DecryptStream(HANDLE input, const StreamSink* sink, uint64_t size,
+                            const DecryptWatch* watch, uint32_t* systemError) {
     Stream.input = input;
-    Stream.output = output;
+    Stream.sink = sink;
     Stream.size = size;
     Stream.result = DecryptOk;
     Stream.error = 0;

@@ -95,6 +95,21 @@ KeySearchResult IdentifyCryptFileKey(const wchar_t* path, int32_t withPassword, 
     return IdentifyKeyBySignature(extension, extensionLength, &head, withPassword, match);
 }
 
+KeySearchResult TypeAcceptsKey(const wchar_t* path, int32_t selector) {
+    KeyMatch match;
+    KeySearchResult found =
+        IdentifyCryptFileKey(path, selector == KeySelectorPassword ? 1 : 0, &match);
+    uint32_t bit = selector == KeySelectorPassword ? PasswordKeyBit : 1u << selector;
+    switch (found) {
+    case KeyFound:
+    case KeySeveralFit:
+    case KeyNoneFits:
+        return (match.fittingKeys & bit) != 0 ? KeyFound : KeyRefutedByType;
+    default:
+        return found;
+    }
+}
+
 // Decrypts the encrypted file in the chain the decryptor uses and compares it with the original,
 // from the heads already read to the end of both.
 static KeySearchResult ConfirmPair(int32_t selector, HANDLE original, HANDLE encrypted,

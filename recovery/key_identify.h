@@ -18,8 +18,10 @@ enum KeySearchResult : int32_t {
     KeyNotCryptName = 7,     // the name does not end in ".crypt"
     KeyOpenFailed = 8,       // the file is missing, locked or not readable by this user
     KeyReadFailed = 9,
-    KeyNotAFile = 10, // a folder or a device
-    KeyStopped = 11,  // the caller asked to stop before the search was done
+    KeyNotAFile = 10,      // a folder or a device
+    KeyStopped = 11,       // the caller asked to stop before the search was done
+    KeyRefutedByType = 12, // the key given does not show the signature of the file's type
+    KeySeveralCheck = 13,  // several keys fit, and the output of more than one of them checks
 };
 
 // How much of a file's start identification reads: enough for every signature in the table

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "crypto/wipe.h"
 #include "recovery/file_utilities.h"
 #include "recovery/password_key.h"
@@ -27,6 +29,57 @@ int32_t UnitsOfCharacters(const wchar_t* text, int32_t length, int32_t character
 }
 
 } // namespace
+
+uint32_t FileApiCodePage(wchar_t* name, uint32_t capacity) {
+    UINT codePage = AreFileApisANSI() ? GetACP() : GetOEMCP();
+    CPINFOEXW info;
+    if (capacity > 0) {
+        name[0] = L'\0';
+        if (GetCPInfoExW(codePage, 0, &info)) {
+            lstrcpynW(name, info.CodePageName, static_cast<int>(capacity));
+        }
+    }
+    return codePage;
+}
+
+int32_t PasswordCharactersNotHeld(const wchar_t* text, int32_t length, wchar_t* notHeld,
+                                  uint32_t capacity) {
+    UINT codePage = AreFileApisANSI() ? GetACP() : GetOEMCP();
+    int32_t count = 0;
+    size_t written = 0;
+    if (capacity > 0) {
+        notHeld[0] = L'\0';
+    }
+    char bytes[16];
+    wchar_t back[8];
+    for (int32_t units = 0; units < length;) {
+        int32_t width = UnitsOfCharacters(text + units, length - units, 1);
+        // A character the code page holds comes back from its bytes as itself.
+        int size = ToFileApiNarrow(text + units, width, bytes, sizeof bytes);
+        int backLength = size > 0 ? MultiByteToWideChar(codePage, 0, bytes, size, back, 8) : 0;
+        bool held =
+            backLength == width &&
+            std::memcmp(back, text + units, static_cast<size_t>(width) * sizeof(wchar_t)) == 0;
+        bool seen = false;
+        for (size_t i = 0; i + static_cast<size_t>(width) <= written && !held; ++i) {
+            seen = seen || std::memcmp(notHeld + i, text + units,
+                                       static_cast<size_t>(width) * sizeof(wchar_t)) == 0;
+        }
+        if (!held && !seen) {
+            ++count;
+            if (written + static_cast<size_t>(width) < capacity) {
+                std::memcpy(notHeld + written, text + units,
+                            static_cast<size_t>(width) * sizeof(wchar_t));
+                written += static_cast<size_t>(width);
+                notHeld[written] = L'\0';
+            }
+        }
+        units += width;
+    }
+    WipeBytes(bytes, sizeof bytes);
+    SecureZeroMemory(back, sizeof back);
+    return count;
+}
 
 int32_t PasswordCharacters(const wchar_t* text, int32_t length) {
     int32_t characters = 0;
@@ -61,6 +114,10 @@ PasswordVerdict KeyFromPasswordText(const wchar_t* text, int32_t length, int32_t
         if (text[i] == L'\0') {
             return PasswordHoldsNul;
         }
+    }
+    wchar_t notHeld[2];
+    if (PasswordCharactersNotHeld(text, length, notHeld, 2) > 0) {
+        return PasswordNotHeld;
     }
     char bytes[BytesCapacity];
     int size = ToFileApiNarrow(text, length, bytes, BytesCapacity - 1);

@@ -1,8 +1,10 @@
 // The JSON lines of a decrypt run: see report/decrypt_json.h.
 #include "report/decrypt_json.h"
 
+#include "report/check_words.h"
 #include "report/decrypt_words.h"
 #include "report/json_line.h"
+#include "report/text_encoding.h"
 #include "res/version.h"
 #include "unlock/path_text.h"
 #include <cwchar>
@@ -12,6 +14,9 @@ namespace {
 
 const char* const OutcomeNames[] = {"decrypted", "not_identified", "failed", "skipped",
                                     "not_tried"};
+
+// The check's verdicts, in the order of CheckVerdict.
+const char* const CheckResultNames[] = {"not_checkable", "checked", "failed"};
 
 // The names of the key methods as the summary gives them, in the order of KeyMethod.
 const char* const KeyOptionNames[] = {"auto", "key", "pair", "password"};
@@ -59,6 +64,13 @@ std::string DecryptFileJson(const wchar_t* path, const CryptFileResult& result) 
     if (result.fittingKeys != 0) {
         AddJson(&line, "fitting_keys", JsonKeyList(result.fittingKeys));
     }
+    if (result.outcome == CryptDecrypted) {
+        AddBool(&line, "already_decrypted", result.alreadyDecrypted != 0);
+        AddJson(&line, "check",
+                std::string("{\"result\":\"") + CheckResultNames[result.check.verdict] +
+                    "\",\"words\":" + JsonString(CheckReportWords(result.check, WordsEnglish)) +
+                    "}");
+    }
     std::wstring reason = CryptReasonWords(path, result);
     if (!reason.empty()) {
         AddText(&line, "reason", reason);
@@ -81,6 +93,9 @@ std::string DecryptSummaryJson(const DecryptRunFacts& facts, const DecryptTotals
     AddNumber(&line, "folders", totals.folders);
     AddNumber(&line, "files", totals.files);
     AddNumber(&line, "decrypted", totals.decrypted);
+    AddNumber(&line, "already_decrypted", totals.alreadyDecrypted);
+    AddNumber(&line, "checked", totals.checked);
+    AddNumber(&line, "check_failed", totals.checkFailed);
     AddNumber(&line, "not_identified", totals.notIdentified);
     AddNumber(&line, "failed", totals.failed);
     AddNumber(&line, "skipped", totals.skipped);

@@ -20,6 +20,7 @@ enum PhraseId : int32_t {
     PhraseFailed,
     PhraseSkipped,
     PhraseNotTried,
+    PhraseAlreadyDecrypted,
     PhraseOtherLetters,
     PhraseWalkPathTooLong,
     PhraseDecryptorPathTooLong,
@@ -37,6 +38,9 @@ enum PhraseId : int32_t {
     PhraseKeyReadFailed,
     PhraseKeyNotAFile,
     PhraseKeyStopped,
+    PhraseKeyRefuted,
+    PhraseKeyRefutedType,
+    PhraseKeySeveralCheck,
     PhraseKeyOther,
     PhraseOpenFailed,
     PhraseCreateFailed,
@@ -66,6 +70,7 @@ const Phrase Phrases[PhraseCount] = {
     {PhraseFailed, L"failed", L"ошибка"},
     {PhraseSkipped, L"skipped", L"пропущен"},
     {PhraseNotTried, L"not tried", L"не обработан"},
+    {PhraseAlreadyDecrypted, L"already decrypted", L"уже расшифрован"},
     {PhraseOtherLetters, L"the decryptor takes only names ending in \".crypt\", in small letters",
      L"расшифровываются только имена, оканчивающиеся на «.crypt» строчными буквами"},
     {PhraseWalkPathTooLong, L"its path is longer than the walk can handle",
@@ -95,6 +100,12 @@ const Phrase Phrases[PhraseCount] = {
     {PhraseKeyReadFailed, L"the file cannot be read", L"файл не читается"},
     {PhraseKeyNotAFile, L"not a file", L"это не файл"},
     {PhraseKeyStopped, L"stopped before a key was found", L"остановлено до того, как найден ключ"},
+    {PhraseKeyRefuted, L"the key given does not fit this type of file: its signature does not show",
+     L"заданный ключ не подходит к этому типу файлов: его сигнатура не видна"},
+    {PhraseKeyRefutedType, L"{1} does not fit a {2} file: its signature does not show",
+     L"{1} не подходит к файлу {2}: его сигнатура не видна"},
+    {PhraseKeySeveralCheck, L"several keys fit, and the outputs of more than one check",
+     L"подходят несколько ключей, и проверку проходит результат больше чем одного"},
     {PhraseKeyOther, L"the key search gave result {1}", L"поиск ключа вернул код {1}"},
     {PhraseOpenFailed, L"the file cannot be opened", L"файл не открывается"},
     {PhraseCreateFailed, L"the output file cannot be created",
@@ -246,6 +257,10 @@ std::wstring KeySearchWords(KeySearchResult result, WordsLanguage language) {
         return Said(PhraseKeyNotAFile, language);
     case KeyStopped:
         return Said(PhraseKeyStopped, language);
+    case KeyRefutedByType:
+        return Said(PhraseKeyRefuted, language);
+    case KeySeveralCheck:
+        return Said(PhraseKeySeveralCheck, language);
     }
     return Said(PhraseKeyOther, language, {std::to_wstring(static_cast<int32_t>(result))});
 }
@@ -266,6 +281,12 @@ std::wstring OutcomeWords(CryptOutcome outcome, WordsLanguage language) {
     return Said(PhraseNotTried, language);
 }
 
+std::wstring OutcomeLabelWords(const CryptFileResult& result, WordsLanguage language) {
+    return result.outcome == CryptDecrypted && result.alreadyDecrypted
+               ? std::wstring(Said(PhraseAlreadyDecrypted, language))
+               : OutcomeWords(result.outcome, language);
+}
+
 std::wstring CryptReasonWords(const wchar_t* path, const CryptFileResult& result,
                               WordsLanguage language) {
     switch (result.reason) {
@@ -284,8 +305,16 @@ std::wstring CryptReasonWords(const wchar_t* path, const CryptFileResult& result
         return Said(PhraseNoOutputName, language,
                     {std::to_wstring(DecryptLongPathCapacity - 1), Displayed(bare)});
     }
-    case CryptReasonKeySearch:
+    case CryptReasonKeySearch: {
+        uint32_t length = 0;
+        const wchar_t* extension = TypeExtensionOfCryptName(path, &length);
+        if (result.keyResult == KeyRefutedByType && extension != nullptr) {
+            return Said(
+                PhraseKeyRefutedType, language,
+                {KeyWords(result.selector, language), L"." + std::wstring(extension, length)});
+        }
         return KeySearchWords(result.keyResult, language);
+    }
     case CryptReasonDecryptor:
         return DecryptorWords(result, language);
     case CryptReasonStopped:

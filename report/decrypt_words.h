@@ -24,6 +24,10 @@ std::wstring KeySearchWords(KeySearchResult result, WordsLanguage language = Wor
 // What became of a file, as one word or two: "decrypted", "not identified", "failed",
 // "skipped", "not tried".
 std::wstring OutcomeWords(CryptOutcome outcome, WordsLanguage language = WordsEnglish);
+// The outcome of this result: "already decrypted" for an output an earlier run had made, else
+// OutcomeWords.
+std::wstring OutcomeLabelWords(const CryptFileResult& result,
+                               WordsLanguage language = WordsEnglish);
 // Why the file (its long path) was not decrypted; empty when there is nothing to say.
 std::wstring CryptReasonWords(const wchar_t* path, const CryptFileResult& result,
                               WordsLanguage language = WordsEnglish);

@@ -117,9 +117,11 @@ TEST_F(DecryptCommand, BuiltInKeyDecryptsEveryFileByteForByte) {
     }
     // Standard output names each file, its output and the key; the summary counts them.
     std::vector<std::string> lines = Lines(three.out);
-    ASSERT_EQ(lines.size(), 4u) << three.out;
-    EXPECT_EQ(lines[0], "decrypted      \"D:\\three\\large.bin.crypt\" -> \"large.bin\" (key 3)");
+    ASSERT_EQ(lines.size(), 5u) << three.out;
+    EXPECT_EQ(lines[0], "decrypted      \"D:\\three\\large.bin.crypt\" -> \"large.bin\" (key 3; "
+                        "not checkable: this type has no check of its own)");
     EXPECT_EQ(lines[3].substr(0, 39), "Decrypted 3 of 3 .crypt files (0.1 MB i");
+    EXPECT_EQ(lines[4].find("Checked by their formats: "), 0u);
 
     const struct {
         const char* name;
@@ -232,15 +234,24 @@ TEST_F(DecryptCommand, ExistingNamesAreNeverReplacedAndTheOutputIsNamedRight) {
     EXPECT_EQ(ReadWhole(D + L"\\photo.jpg(0)"), "older");
     EXPECT_TRUE(IsFolder(D + L"\\report.pdf(0)"));
 
+    // A second run: the photo's usual name holds its plaintext already, from the first run, and
+    // nothing new is written for it; the report's usual name holds another file, and it takes
+    // the next free name.
     CliResult second = RunCli({L"decrypt", L"D:\\report.pdf.crypt", L"D:\\photo.jpg.crypt"});
     EXPECT_EQ(second.exitCode, 0);
     std::vector<std::string> lines = Lines(second.out);
-    ASSERT_EQ(lines.size(), 3u) << second.out;
-    EXPECT_EQ(lines[0], "decrypted      \"D:\\report.pdf.crypt\" -> \"report.pdf(3)\" (key 0)");
-    EXPECT_EQ(lines[1], "decrypted      \"D:\\photo.jpg.crypt\" -> \"photo.jpg(1)\" (key 6)");
+    ASSERT_EQ(lines.size(), 4u) << second.out;
+    EXPECT_EQ(
+        lines[0].find("decrypted      \"D:\\report.pdf.crypt\" -> \"report.pdf(3)\" (key 0; "), 0u)
+        << lines[0];
+    EXPECT_EQ(lines[1].find("already decrypted \"D:\\photo.jpg.crypt\" -> \"photo.jpg\" (key 6; "),
+              0u)
+        << lines[1];
     EXPECT_EQ(lines[2].substr(0, 38), "Decrypted 2 of 2 .crypt files (0.0 MB ");
+    EXPECT_NE(lines[3].find("1 decrypted already, by an earlier run"), std::string::npos);
     EXPECT_EQ(ReadWhole(D + L"\\report.pdf(3)"), Plain(report));
-    EXPECT_EQ(ReadWhole(D + L"\\photo.jpg(1)"), Plain(photo));
+    EXPECT_EQ(ReadWhole(D + L"\\photo.jpg"), Plain(photo));
+    EXPECT_FALSE(Exists(D + L"\\photo.jpg(1)"));
 }
 
 // A file the decryptor cannot be given is reported with its reason and the rest done: a name in
@@ -258,7 +269,7 @@ TEST_F(DecryptCommand, FilesThatCannotBeDecryptedAreReportedTheRestDone) {
     CliResult run = RunCli({L"decrypt", L"--quiet", L"D:\\"});
     EXPECT_EQ(run.exitCode, 1);
     std::vector<std::string> lines = Lines(run.out);
-    ASSERT_EQ(lines.size(), 2u) << run.out;
+    ASSERT_EQ(lines.size(), 3u) << run.out;
     EXPECT_EQ(lines[0], "skipped        \"D:\\PHOTO.JPG.CRYPT\" (the decryptor takes only names "
                         "ending in \".crypt\", in small letters)");
     EXPECT_EQ(ReadWhole(deep + L"\\anim.gif"), Plain(Fixture("anim.gif")));
@@ -279,7 +290,7 @@ TEST_F(DecryptCommand, FileInUseFailsAloneAndLeavesNoOutput) {
     CloseHandle(holder);
     EXPECT_EQ(run.exitCode, 1);
     std::vector<std::string> lines = Lines(run.out);
-    ASSERT_EQ(lines.size(), 3u) << run.out;
+    ASSERT_EQ(lines.size(), 4u) << run.out;
     EXPECT_EQ(lines[1], "failed         \"D:\\report.pdf.crypt\" (key 0; the file cannot be opened "
                         "(in use by another program, error 32))");
     EXPECT_FALSE(Exists(D + L"\\report.pdf"));

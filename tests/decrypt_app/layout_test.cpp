@@ -138,11 +138,12 @@ void CheckFits(int dpi) {
     HWND list = Control(run, IDC_FILE_LIST);
     HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
     int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-    EXPECT_EQ(columns, 5);
-    const wchar_t* const english[] = {L"Name", L"Folder", L"Size", L"Key", L"Result"};
-    const wchar_t* const russian[] = {L"Имя", L"Папка", L"Размер", L"Ключ", L"Результат"};
+    EXPECT_EQ(columns, 6);
+    const wchar_t* const english[] = {L"Name", L"Folder", L"Size", L"Key", L"Result", L"Check"};
+    const wchar_t* const russian[] = {L"Имя",  L"Папка",     L"Размер",
+                                      L"Ключ", L"Результат", L"Проверка"};
     int total = 0;
-    for (int column = 0; column < columns && column < 5; ++column) {
+    for (int column = 0; column < columns && column < 6; ++column) {
         int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
         total += width;
         std::wstring title = RussianLocale() ? russian[column] : english[column];
@@ -213,7 +214,7 @@ TEST(DecryptLayout, OpensForADozenRowsAndTheColumnsShareTheWidth) {
     RECT inside;
     GetClientRect(list, &inside);
     int total = 0;
-    for (int column = 0; column < 5; ++column) {
+    for (int column = 0; column < 6; ++column) {
         total += width(column);
     }
     EXPECT_LE(total, inside.right);

@@ -80,8 +80,8 @@ std::wstring StatusText(const ProgramRun& run) {
 
 std::vector<ListRow> ListRows(const ProgramRun& run) {
     std::vector<ListRow> rows;
-    for (const std::vector<std::wstring>& cells : ListViewRows(Control(run, IDC_FILE_LIST), 5)) {
-        rows.push_back({cells[0], cells[1], cells[2], cells[3], cells[4]});
+    for (const std::vector<std::wstring>& cells : ListViewRows(Control(run, IDC_FILE_LIST), 6)) {
+        rows.push_back({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5]});
     }
     return rows;
 }

@@ -12,13 +12,14 @@
 extern const wchar_t EnglishCaption[];
 extern const wchar_t RussianCaption[];
 
-// The cells of one row of the list: name, folder, size, key, result.
+// The cells of one row of the list: name, folder, size, key, result, check.
 struct ListRow {
     std::wstring name;
     std::wstring folder;
     std::wstring size;
     std::wstring key;
     std::wstring result;
+    std::wstring check;
 };
 
 HWND Control(const ProgramRun& run, int id);

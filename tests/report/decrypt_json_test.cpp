@@ -43,8 +43,11 @@ TEST(DecryptJson, DecryptedFile) {
     result.decryptResult = DecryptOk;
     result.outputCounter = 0;
     Json file = Parsed(DecryptFileJson(Input, result));
-    EXPECT_EQ(Fields(file), (std::set<std::string>{"kind", "outcome", "path", "bytes", "key",
-                                                   "output", "result"}));
+    EXPECT_EQ(Fields(file),
+              (std::set<std::string>{"kind", "outcome", "path", "bytes", "key", "output", "result",
+                                     "already_decrypted", "check"}));
+    EXPECT_EQ(file["check"]["result"], "not_checkable");
+    EXPECT_FALSE(file["already_decrypted"]);
     EXPECT_EQ(file["kind"], "file");
     EXPECT_EQ(file["outcome"], "decrypted");
     EXPECT_EQ(file["path"], "D:\\docs\\report.pdf.crypt");
