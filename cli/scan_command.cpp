@@ -8,6 +8,7 @@
 #include "cli/exit_codes.h"
 #include "cli/folder_changes.h"
 #include "cli/scope.h"
+#include "unlock/walk_tree.h"
 #include <windows.h>
 
 namespace {
@@ -18,9 +19,13 @@ namespace {
 // predicted rename in this folder made it (the first of two entries that restore to one name
 // wins, the second finds it taken), or when an entry of that name is there now and no earlier
 // predicted rename has moved it away (a name an earlier rename frees is free). Refusals by the
-// system (access, in use, read-only media) show only when restore tries.
+// system (access, in use, read-only media) show only when restore tries. The system is asked
+// whether the name exists only when the walk's listing of the folder cannot rule it out: under
+// Wine a name that does not exist is sought through the whole folder, once for every damaged
+// entry.
 bool WouldBeTaken(const wchar_t* name) {
-    bool existsNow = GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES;
+    bool existsNow =
+        ListingMayHoldName(name) && GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES;
     return NameWasMade(name) || (existsNow && !NameWasFreed(name));
 }
 

@@ -35,11 +35,19 @@ struct WalkReport {
 void ForgetLinkTargets();
 
 // Walks the tree below directory (long-path form, no trailing separator) depth first: for each
-// directory, one listing of every entry, descending into each subdirectory at once, then one
-// listing of the entries that match pattern. A directory whose two listings do not both fit
+// directory, one listing of every entry, descending into each subdirectory at once, then the
+// entries that match pattern, in the listing's order: for SuffixPattern those the first listing
+// met, for another pattern a listing of them. A directory whose two listings do not both fit
 // WalkPathCapacity is not entered and is reported as too long, the start directory too. A link
 // is entered only with the verdict LinkEnter (and the caller's consent).
 void WalkTree(const wchar_t* directory, const wchar_t* pattern, const WalkReport* report);
+
+// While the walk hands over a match found in its first listing (in metMatch): 0 when no entry
+// that listing met in the match's folder can be what the system finds at path, by its name or
+// its short name, however the file system compares names, so that the caller need not ask the
+// system; 1 when one may be, or when the walk cannot tell (another folder, a name outside plain
+// ASCII, a folder whose names did not all fit, a match handed over from a second listing).
+int ListingMayHoldName(const wchar_t* path);
 
 // The listing as the walk opens it, for a front end that lists a folder itself.
 HANDLE OpenListing(const wchar_t* searchPath, WIN32_FIND_DATAW* found);

@@ -8,7 +8,9 @@
 //   - one name in a hundred damaged: the walk with the controls beside the same walk with none,
 //     each on a freshly damaged tree, so both make the same renames;
 //   - given the console program: its scan of the clean tree beside a plain enumeration made by a
-//     process of this benchmark's own (unlock_bench.exe --count FOLDER), both whole processes.
+//     process of this benchmark's own (unlock_bench.exe --count FOLDER), both whole processes;
+//     then, with one name in a hundred damaged, its scan with --json and with --quiet beside the
+//     same enumeration.
 // Each figure is the best of the repeats. The tree is deleted at the end.
 #include "unlock/name_rule.h"
 #include "common/run_state.h"
@@ -224,11 +226,16 @@ std::wstring SelfPath() {
 }
 
 // The console program's scan beside a plain enumeration, both as processes; best of the repeats.
+// Then the same tree with one name in a hundred damaged (in the tree of 10,000 folders, one file
+// in every tenth folder), as a drive worth scanning is: its scan with --json, one line per damaged
+// entry, and with --quiet, beside the plain enumeration of that tree. Scan renames nothing, so one
+// damaging serves all rounds; the tree is left damaged.
 void MeasureConsoleScan(const Tree& tree, const std::wstring& program, int repeats) {
+    std::wstring count = Quoted(SelfPath()) + L" --count " + Quoted(Root);
     double plain = 1e9, scan = 1e9;
     int failures = 0;
     for (int round = 0; round < repeats; ++round) {
-        double counted = TimeProcess(Quoted(SelfPath()) + L" --count " + Quoted(Root));
+        double counted = TimeProcess(count);
         double scanned = TimeProcess(Quoted(program) + L" scan --quiet " + Quoted(Root));
         failures += counted < 0 || scanned < 0;
         plain = counted >= 0 && counted < plain ? counted : plain;
@@ -239,9 +246,30 @@ void MeasureConsoleScan(const Tree& tree, const std::wstring& program, int repea
     std::printf("  rescindo-cli scan --quiet, clean:            %9.0f files/s\n", files / scan);
     std::printf("    ratio to plain %.3f (target >= 0.9)%s\n", plain / scan,
                 failures ? "; some runs failed" : "");
+
+    Damage(tree);
+    double plainDamaged = 1e9, json = 1e9, quiet = 1e9;
+    failures = 0;
+    for (int round = 0; round < repeats; ++round) {
+        double counted = TimeProcess(count);
+        double listed = TimeProcess(Quoted(program) + L" scan --json " + Quoted(Root));
+        double scanned = TimeProcess(Quoted(program) + L" scan --quiet " + Quoted(Root));
+        failures += counted < 0 || listed < 0 || scanned < 0;
+        plainDamaged = counted >= 0 && counted < plainDamaged ? counted : plainDamaged;
+        json = listed >= 0 && listed < json ? listed : json;
+        quiet = scanned >= 0 && scanned < quiet ? scanned : quiet;
+    }
+    std::printf("  plain enumeration, 1%% damaged:               %9.0f files/s\n",
+                files / plainDamaged);
+    std::printf("  rescindo-cli scan --json, 1%% damaged:        %9.0f files/s\n", files / json);
+    std::printf("    ratio to plain %.3f (target >= 0.9)%s\n", plainDamaged / json,
+                failures ? "; some runs failed" : "");
+    std::printf("  rescindo-cli scan --quiet, 1%% damaged:       %9.0f files/s\n", files / quiet);
+    std::printf("    ratio to plain %.3f\n", plainDamaged / quiet);
 }
 
-int Measure(Tree* tree, HWND progressBar, HWND statusBar, int repeats, const std::wstring& program) {
+int Measure(Tree* tree, HWND progressBar, HWND statusBar, int repeats,
+            const std::wstring& program) {
     double start = Seconds();
     BuildTree(tree);
     std::printf("\n%s: %lld files in %d folders, %zu of them damageable; built in %.1f s\n",

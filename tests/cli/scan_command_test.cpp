@@ -115,6 +115,65 @@ TEST_F(ScanCommand, ListsExactlyWhatRestoreThenDoes) {
     EXPECT_EQ(summary["left"], 9) << again.out;
 }
 
+// The entry lines of a scan and of the restore after it, the foreseen rename written as made.
+void ExpectScanForesawRestore(const std::vector<std::wstring>& options, const std::wstring& path) {
+    std::vector<std::wstring> scanArguments = {L"scan", L"--json"};
+    std::vector<std::wstring> restoreArguments = {L"restore", L"--json"};
+    scanArguments.insert(scanArguments.end(), options.begin(), options.end());
+    restoreArguments.insert(restoreArguments.end(), options.begin(), options.end());
+    scanArguments.push_back(path);
+    restoreArguments.push_back(path);
+    CliResult scan = RunCli(scanArguments);
+    CliResult restore = RunCli(restoreArguments);
+    std::vector<Json> scanned = JsonLines(scan.out);
+    std::vector<Json> restored = JsonLines(restore.out);
+    ASSERT_EQ(scanned.size(), restored.size()) << scan.out << "\n----\n" << restore.out;
+    for (size_t i = 0; i + 1 < scanned.size(); ++i) {
+        Json predicted = scanned[i];
+        if (predicted["outcome"] == "would_restore") {
+            predicted["outcome"] = "restored";
+        }
+        EXPECT_EQ(predicted, restored[i]) << i << "\n" << scan.out << "\n----\n" << restore.out;
+    }
+    EXPECT_EQ(scan.exitCode, restore.exitCode);
+}
+
+// Whether a restored name is taken is foreseen as the file system finds names: another entry's
+// name but for case, its short name, a name of another script that its case rules may take for an
+// ASCII one, a name with trailing dots, names of copies; and a name no entry bears is free.
+TEST_F(ScanCommand, ForeseesNamesTakenAsTheFileSystemFindsThem) {
+    ASSERT_TRUE(MakeFolder(D + L"\\names"));
+    for (const wchar_t* name : {L"a long file name.txt", L"Readme.TXT", L"README.txt q-r ",
+                                L"f\x0131le.txt", L"FILE.TXT a-b ", L"dots...", L"dots a-b ",
+                                L"file1.txt", L"file2.txt a-b ", L"Work", L"work 1-2 "}) {
+        MakeFile(D + L"\\names\\" + name);
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE listing = FindFirstFileW((D + L"\\names\\a long file name.txt").c_str(), &found);
+    ASSERT_NE(listing, INVALID_HANDLE_VALUE);
+    FindClose(listing);
+    if (found.cAlternateFileName[0] != L'\0') {
+        MakeFile(D + L"\\names\\" + found.cAlternateFileName + L" a-b ");
+    }
+    ExpectScanForesawRestore({}, L"D:\\names");
+    EXPECT_EQ(ReadWhole(D + L"\\names\\file2.txt"), Utf8(D + L"\\names\\file2.txt a-b "));
+    EXPECT_TRUE(Exists(D + L"\\names\\README.txt q-r "));
+    EXPECT_TRUE(Exists(D + L"\\names\\work 1-2 "));
+    if (found.cAlternateFileName[0] != L'\0') {
+        EXPECT_TRUE(Exists(D + L"\\names\\" + found.cAlternateFileName + L" a-b "));
+    }
+
+    ASSERT_TRUE(MakeFolder(D + L"\\copies"));
+    for (const wchar_t* name : {L"photo.jpg", L"PHOTO (2).JPG", L"photo.jpg a-b ",
+                                L"photo.jpg c-d ", L"Album", L"album (3)", L"album 1-2 "}) {
+        MakeFile(D + L"\\copies\\" + name);
+    }
+    ExpectScanForesawRestore({L"--keep-both"}, L"D:\\copies");
+    EXPECT_TRUE(Exists(D + L"\\copies\\photo (3).jpg"));
+    EXPECT_TRUE(Exists(D + L"\\copies\\photo (4).jpg"));
+    EXPECT_TRUE(Exists(D + L"\\copies\\album (2)"));
+}
+
 TEST_F(ScanCommand, ScanAndRestoreReadableByPeople) {
     MakeFile(D + L"\\report.doc xx-yy ");
     MakeFile(D + L"\\report.doc");

@@ -5,6 +5,8 @@
 #include "tests/support/scratch_tree.h"
 #include "tests/support/walk_record.h"
 #include "tests/support/wide_text.h"
+#include "unlock/name_rule.h"
+#include "unlock/walk_tree.h"
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <string>
@@ -85,24 +87,233 @@ HANDLE WINAPI CountedFindFirst(LPCWSTR path, FINDEX_INFO_LEVELS level, LPVOID fo
     return RealFindFirst(path, level, found, search, filter, flags);
 }
 
-// A folder none of whose names could be damaged is listed once; one holding a damaged name (here
-// a damaged folder's, the entry of its parent) twice.
-TEST_F(Walker, AFolderWithNothingDamagedIsListedOnce) {
+void CountListings() {
+    Listings.clear();
+    RealFindFirst = reinterpret_cast<decltype(&FindFirstFileExW)>(ReplaceImport(
+        "kernel32.dll", "FindFirstFileExW", reinterpret_cast<void*>(&CountedFindFirst)));
+}
+
+void StopCountingListings() {
+    ReplaceImport("kernel32.dll", "FindFirstFileExW", reinterpret_cast<void*>(RealFindFirst));
+}
+
+// What the platform's own listing of the damaged-name pattern yields in folder, in its order, each
+// entry shown as the walk record shows it.
+std::vector<std::wstring> PatternListing(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE listing = FindFirstFileExW((folder + L"\\* *-* ").c_str(), FindExInfoStandard, &found,
+                                      FindExSearchNameMatch, nullptr, 0);
+    if (listing != INVALID_HANDLE_VALUE) {
+        do {
+            names.push_back(folder.substr(4) + L"\\" + found.cFileName);
+        } while (FindNextFileW(listing, &found));
+        FindClose(listing);
+    }
+    return names;
+}
+
+// Every folder is listed once, damaged or not: the damaged names are those the listing of every
+// entry met (here a damaged folder's, the entry of its parent).
+TEST_F(Walker, EveryFolderIsListedOnce) {
     ASSERT_TRUE(MakeFolder(Root + L"\\clean"));
     ASSERT_TRUE(WriteWhole(Root + L"\\clean\\a b.txt", "spaces but no suffix"));
     ASSERT_TRUE(WriteWhole(Root + L"\\clean\\c-d.txt", "a hyphen but no space"));
     ASSERT_TRUE(MakeFolder(Root + L"\\damaged a-b "));
-    Listings.clear();
-    RealFindFirst = reinterpret_cast<decltype(&FindFirstFileExW)>(ReplaceImport(
-        "kernel32.dll", "FindFirstFileExW", reinterpret_cast<void*>(&CountedFindFirst)));
+    CountListings();
     ASSERT_NE(RealFindFirst, nullptr);
     Walk(Root);
-    ReplaceImport("kernel32.dll", "FindFirstFileExW", reinterpret_cast<void*>(RealFindFirst));
+    StopCountingListings();
     std::vector<std::wstring> expected = {Root + L"\\*.*", Root + L"\\clean\\*.*",
-                                          Root + L"\\damaged a-b \\*.*", Root + L"\\* *-* "};
+                                          Root + L"\\damaged a-b \\*.*"};
     EXPECT_EQ(Listings, expected);
     EXPECT_EQ(Walked.restored, 1);
     EXPECT_TRUE(IsFolder(Root + L"\\damaged"));
+}
+
+// The matches handed over are what the platform's listing of the pattern yields, in its order:
+// names of either case, of other scripts, with spaces and hyphens that make no suffix, and a
+// damaged folder after what it holds.
+TEST_F(Walker, MatchesAreThoseOfThePatternsOwnListingInItsOrder) {
+    const wchar_t* names[] = {L"b x-y ",
+                              L"C c-d ",
+                              L"a b-c ",
+                              L"a b-c",
+                              L"ab-cd ",
+                              L"a b c ",
+                              L"a- b ",
+                              L" - ",
+                              L"Z z-z  ",
+                              L"x-y z-w ",
+                              L"\x043e\x0442\x0447\x0451\x0442.doc \x0430\x0431-\x0432\x0433 ",
+                              L"\x041e\x0422\x0427\x0401\x0422.DOC",
+                              L"\xD83D\xDE00 smile.png e-f ",
+                              L"plain.txt"};
+    for (const wchar_t* name : names) {
+        ASSERT_TRUE(WriteWhole(Root + L"\\" + name, "x")) << Utf8(name);
+    }
+    ASSERT_TRUE(MakeFolder(Root + L"\\m n-o "));
+    ASSERT_TRUE(WriteWhole(Root + L"\\m n-o \\in p-q ", "in"));
+    std::vector<std::wstring> expected = PatternListing(Root + L"\\m n-o ");
+    std::vector<std::wstring> ownMatches = PatternListing(Root);
+    ASSERT_EQ(expected.size(), 1u);
+    ASSERT_EQ(ownMatches.size(), 9u);
+    expected.insert(expected.end(), ownMatches.begin(), ownMatches.end());
+    CountListings();
+    ASSERT_NE(RealFindFirst, nullptr);
+    Walk(Root);
+    StopCountingListings();
+    EXPECT_EQ(Walked.matches, expected);
+    EXPECT_EQ(Listings, (std::vector<std::wstring>{Root + L"\\*.*", Root + L"\\m n-o \\*.*"}));
+    // " - " would lose its whole name, and the Cyrillic name restored is taken in capitals.
+    EXPECT_EQ(Walked.restored, 8);
+    EXPECT_TRUE(Exists(Root + L"\\ - "));
+    EXPECT_TRUE(Exists(Root + L"\\\x043e\x0442\x0447\x0451\x0442.doc \x0430\x0431-\x0432\x0433 "));
+    EXPECT_TRUE(Exists(Root + L"\\a b-c"));
+    EXPECT_TRUE(Exists(Root + L"\\ab-cd "));
+    EXPECT_TRUE(IsFolder(Root + L"\\m"));
+}
+
+// A walk that renames nothing: it records the matches, by their long paths, and at each asks
+// ListingMayHoldName about every path of Probes.
+struct ProbeRecord {
+    std::vector<std::wstring> probes;
+    std::vector<std::wstring> matches;
+    std::vector<std::vector<int>> answers; // one row per match, one answer per probe
+};
+ProbeRecord Probed;
+
+void Ignore(const wchar_t*) {}
+void IgnoreFile(uint32_t, uint32_t) {}
+void IgnoreTooLong(const wchar_t*, const wchar_t*, int) {}
+void ProbeAtMatch(const wchar_t* path) {
+    Probed.matches.push_back(path);
+    std::vector<int> answers;
+    for (const std::wstring& probe : Probed.probes) {
+        answers.push_back(ListingMayHoldName(probe.c_str()));
+    }
+    Probed.answers.push_back(answers);
+}
+const WalkReport ProbingReport = {Ignore,        IgnoreFile, ProbeAtMatch,
+                                  IgnoreTooLong, nullptr,    nullptr};
+
+void WalkProbing(const std::wstring& directory, const std::vector<std::wstring>& probes) {
+    Probed = ProbeRecord();
+    Probed.probes = probes;
+    ForgetLinkTargets();
+    WalkTree(directory.c_str(), SuffixPattern, &ProbingReport);
+}
+
+std::vector<std::wstring> LongPaths(const std::vector<std::wstring>& shown) {
+    std::vector<std::wstring> paths;
+    for (const std::wstring& path : shown) {
+        paths.push_back(L"\\\\?\\" + path);
+    }
+    return paths;
+}
+
+// While a folder's matches are handed over, the names no entry of it can bear are told apart
+// from those the system must be asked about: ASCII names but for case, short names, names of
+// other scripts whose case rules or normal forms may meet ASCII ones, and names whose trailing
+// dots some systems drop, may all be borne; and the walk cannot tell for another folder, for
+// names outside plain ASCII, or when no folder is being handed over.
+TEST_F(Walker, TheListingTellsWhichNamesNoEntryCanBear) {
+    for (const wchar_t* name : {L"Readme.TXT", L"a long file name.txt", L"f\x0131le.txt",
+                                L"plain.txt", L"dots...", L"x a-b "}) {
+        ASSERT_TRUE(WriteWhole(Root + L"\\" + name, "x")) << Utf8(name);
+    }
+    ASSERT_TRUE(MakeFolder(Root + L"\\sub"));
+    WIN32_FIND_DATAW found;
+    HANDLE listing = FindFirstFileW((Root + L"\\a long file name.txt").c_str(), &found);
+    ASSERT_NE(listing, INVALID_HANDLE_VALUE);
+    FindClose(listing);
+    std::wstring shortName = found.cAlternateFileName;
+    const struct {
+        std::wstring path;
+        int mayBe;
+    } probes[] = {
+        {Root + L"\\README.txt", 1},
+        {Root + L"\\readme.txt", 1},
+        {Root + L"\\" + (shortName.empty() ? L"Readme.TXT" : shortName), 1},
+        {Root + L"\\FILE.TXT", 1},
+        {Root + L"\\fle.txt", 1},
+        {Root + L"\\fiile.txt", 1},
+        {Root + L"\\x a-b", 1},
+        {Root + L"\\dots", 1},
+        {Root + L"\\plain.txt", 1},
+        {Root + L"\\SUB", 1},
+        {Root + L"\\x", 0},
+        {Root + L"\\fe.txt", 0},
+        {Root + L"\\plain.tx", 0},
+        {Root + L"\\report.doc", 0},
+        {Root + L"\\fil.txt", 0},
+        {Root + L"\\x (2)", 0},
+        {Root + L"\\x.", 1},
+        {Root + L"\\x ", 1},
+        {Root + L"\\\x00e9.txt", 1},
+        {Root + L"\\sub\\x", 1},
+        {L"\\\\?\\D:\\elsewhere\\x", 1},
+    };
+    std::vector<std::wstring> paths;
+    for (const auto& probe : probes) {
+        paths.push_back(probe.path);
+    }
+    WalkProbing(Root, paths);
+    ASSERT_EQ(Probed.matches, std::vector<std::wstring>{Root + L"\\x a-b "});
+    for (size_t i = 0; i < paths.size(); ++i) {
+        EXPECT_EQ(Probed.answers[0][i], probes[i].mayBe) << Utf8(paths[i]);
+    }
+    EXPECT_EQ(ListingMayHoldName((Root + L"\\x").c_str()), 1) << "after the walk";
+}
+
+// A folder whose names do not all fit in what the walk holds keeps its matches, those met before
+// the room ran out and after, and is listed once; the system is then asked about every name.
+TEST_F(Walker, AFolderOfMoreNamesThanTheWalkHoldsKeepsItsMatches) {
+    std::wstring big = Root + L"\\big";
+    ASSERT_TRUE(MakeFolder(big));
+    ASSERT_TRUE(WriteWhole(big + L"\\a x-y ", "a"));
+    for (int i = 0; i < 560; ++i) {
+        ASSERT_TRUE(
+            WriteWhole(big + L"\\" + std::wstring(240, L'n') + std::to_wstring(1000 + i), "n"))
+            << i;
+    }
+    ASSERT_TRUE(WriteWhole(big + L"\\z x-y ", "z"));
+    std::vector<std::wstring> expected = LongPaths(PatternListing(big));
+    ASSERT_EQ(expected.size(), 2u);
+    CountListings();
+    ASSERT_NE(RealFindFirst, nullptr);
+    WalkProbing(Root, {big + L"\\nothing"});
+    StopCountingListings();
+    EXPECT_EQ(Probed.matches, expected);
+    EXPECT_EQ(Probed.answers, (std::vector<std::vector<int>>{{1}, {1}}));
+    EXPECT_EQ(Listings, (std::vector<std::wstring>{Root + L"\\*.*", big + L"\\*.*"}));
+}
+
+// A folder whose damaged names do not all fit in what the walk holds of them is listed again for
+// them, and every one is still handed over in the listing's order; the folder after it is
+// listed once.
+TEST_F(Walker, MoreDamagedNamesThanTheWalkHoldsAreListedAgain) {
+    std::wstring many = Root + L"\\many";
+    ASSERT_TRUE(MakeFolder(many));
+    const int count = 560;
+    for (int i = 0; i < count; ++i) {
+        std::wstring name = std::wstring(240, L'n') + std::to_wstring(1000 + i) + L" x-y ";
+        ASSERT_TRUE(WriteWhole(many + L"\\" + name, "x")) << i;
+    }
+    ASSERT_TRUE(MakeFolder(Root + L"\\next"));
+    ASSERT_TRUE(WriteWhole(Root + L"\\next\\one a-b ", "one"));
+    std::vector<std::wstring> expected = PatternListing(many);
+    ASSERT_EQ(expected.size(), static_cast<size_t>(count));
+    std::vector<std::wstring> next = PatternListing(Root + L"\\next");
+    expected.insert(expected.end(), next.begin(), next.end());
+    CountListings();
+    ASSERT_NE(RealFindFirst, nullptr);
+    Walk(Root);
+    StopCountingListings();
+    EXPECT_EQ(Walked.matches, expected);
+    EXPECT_EQ(Walked.restored, count + 1);
+    EXPECT_EQ(Listings, (std::vector<std::wstring>{Root + L"\\*.*", many + L"\\*.*",
+                                                   many + L"\\* *-* ", Root + L"\\next\\*.*"}));
 }
 
 TEST_F(Walker, LongPathsAreWalkedOrSkippedWhole) {
