@@ -204,9 +204,8 @@ int DeriveKey(int length, std::wstring* reason) {
         wchar_t notHeld[64];
         wchar_t name[128];
         PasswordCharactersNotHeld(Buffers.text, length, notHeld, 64);
-        uint32_t codePage = FileApiCodePage(name, 128);
-        *reason = L"the password holds characters that code page " +
-                  (name[0] != L'\0' ? std::wstring(name) : std::to_wstring(codePage)) +
+        FileApiCodePage(name, 128);
+        *reason = L"the password holds characters that code page " + std::wstring(name) +
                   L", which Windows' file functions use here, cannot hold: \"" + notHeld +
                   L"\"; a key made from it would not be this password's, so nothing was tried";
         SecureZeroMemory(notHeld, sizeof notHeld);

@@ -29,10 +29,8 @@ std::wstring PasswordRefusal(PasswordVerdict verdict, const wchar_t* text, int32
         wchar_t notHeld[64];
         wchar_t name[128];
         PasswordCharactersNotHeld(text, length, notHeld, 64);
-        uint32_t codePage = FileApiCodePage(name, 128);
-        std::wstring refusal =
-            Format(TextPasswordNotHeld,
-                   {name[0] != L'\0' ? std::wstring(name) : std::to_wstring(codePage), notHeld});
+        FileApiCodePage(name, 128);
+        std::wstring refusal = Format(TextPasswordNotHeld, {name, notHeld});
         SecureZeroMemory(notHeld, sizeof notHeld);
         return refusal;
     }

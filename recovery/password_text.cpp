@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
+#include <string>
 
 #include "crypto/wipe.h"
 #include "recovery/file_utilities.h"
@@ -32,12 +34,28 @@ int32_t UnitsOfCharacters(const wchar_t* text, int32_t length, int32_t character
 
 uint32_t FileApiCodePage(wchar_t* name, uint32_t capacity) {
     UINT codePage = AreFileApisANSI() ? GetACP() : GetOEMCP();
+    if (capacity == 0) {
+        return codePage;
+    }
+    wchar_t number[16];
+    wsprintfW(number, L"%u", codePage);
+    lstrcpynW(name, number, static_cast<int>(capacity));
+    // The system's name may begin with the number ("1252  (ANSI - Latin I)") or not.
     CPINFOEXW info;
-    if (capacity > 0) {
-        name[0] = L'\0';
-        if (GetCPInfoExW(codePage, 0, &info)) {
-            lstrcpynW(name, info.CodePageName, static_cast<int>(capacity));
+    if (GetCPInfoExW(codePage, 0, &info) && info.CodePageName[0] != L'\0') {
+        const wchar_t* given = info.CodePageName;
+        size_t digits = std::wcslen(number);
+        if (std::wcsncmp(given, number, digits) == 0) {
+            given += digits;
+            while (*given == L' ') {
+                ++given;
+            }
         }
+        std::wstring text = std::wstring(number) + L" (" + given + L")";
+        if (given[0] == L'(') {
+            text = std::wstring(number) + L" " + given;
+        }
+        lstrcpynW(name, text.c_str(), static_cast<int>(capacity));
     }
     return codePage;
 }

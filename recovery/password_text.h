@@ -23,8 +23,8 @@ PasswordVerdict KeyFromPasswordText(const wchar_t* text, int32_t length, int32_t
 // wide characters, terminator included); returns how many there are.
 int32_t PasswordCharactersNotHeld(const wchar_t* text, int32_t length, wchar_t* notHeld,
                                   uint32_t capacity);
-// The code page the Windows file functions use now, its number and the system's name for it
-// ("1252  (ANSI - Latin I)"), into name (capacity wide characters).
+// The code page the Windows file functions use now: its number, and in name (capacity wide
+// characters) the number with the system's name for it, "1252 (ANSI - Latin I)".
 uint32_t FileApiCodePage(wchar_t* name, uint32_t capacity);
 
 // For a password that is too long, what a person can act on: its length in characters (a pair

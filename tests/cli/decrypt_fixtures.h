@@ -1,5 +1,6 @@
 // The .crypt files of the decrypt tests, made by OpenSSL at build time (decrypt_fixtures.py), with
-// their plaintexts, the key each was made under and what identification by type should say.
+// their plaintexts, the key each was made under and what a decrypt run's identification
+// (by type, then by the check where several keys fit) should say.
 #pragma once
 #include <cstdint>
 
