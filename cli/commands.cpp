@@ -9,6 +9,7 @@ const wchar_t OptionQuiet[] = L"--quiet";
 const wchar_t OptionJournal[] = L"--journal";
 const wchar_t OptionKeepBoth[] = L"--keep-both";
 const wchar_t OptionFollowLinks[] = L"--follow-links";
+const wchar_t OptionRecycleChecked[] = L"--recycle-checked";
 
 namespace {
 
@@ -20,10 +21,16 @@ const OptionSpec RestoreOptions[] = {{OptionJournal, 1},     {OptionKeepBoth, 0}
                                      {OptionFollowLinks, 0}, {OptionJson, 0},
                                      {OptionQuiet, 0},       {nullptr, 0}};
 const OptionSpec UndoOptions[] = {{OptionJson, 0}, {OptionQuiet, 0}, {nullptr, 0}};
-const OptionSpec DecryptOptions[] = {
-    {OptionKey, 1},      {OptionAuto, 0},         {OptionPair, 2},
-    {OptionPassword, 0}, {OptionPasswordFile, 1}, {OptionFollowLinks, 0},
-    {OptionJson, 0},     {OptionQuiet, 0},        {nullptr, 0}};
+const OptionSpec DecryptOptions[] = {{OptionKey, 1},
+                                     {OptionAuto, 0},
+                                     {OptionPair, 2},
+                                     {OptionPassword, 0},
+                                     {OptionPasswordFile, 1},
+                                     {OptionFollowLinks, 0},
+                                     {OptionRecycleChecked, 0},
+                                     {OptionJson, 0},
+                                     {OptionQuiet, 0},
+                                     {nullptr, 0}};
 
 const wchar_t ProgramTitle[] = L"restores names damaged by the Vorpalix trojan";
 
@@ -42,7 +49,7 @@ const wchar_t DecryptDetails[] =
     L"\n"
     L"Usage:\n"
     L"  rescindo-cli decrypt [--auto | --key N | --pair ORIGINAL ENCRYPTED]\n"
-    L"                       [--password | --password-file FILE]\n"
+    L"                       [--password | --password-file FILE] [--recycle-checked]\n"
     L"                       [--follow-links] [--json] [--quiet] [PATH...]\n"
     L"\n"
     L"  PATH       .crypt files, and folders searched for them; none: all drives\n"
@@ -53,14 +60,14 @@ const wchar_t DecryptDetails[] =
     L"             that turns ENCRYPTED into ORIGINAL is used for every file\n"
     L"  --password       ask for it, not shown (without a console: standard input)\n"
     L"  --password-file  FILE: its first line (UTF-8, UTF-16 or ANSI text)\n"
-    L"             A password alone keys every file; with --auto or --pair its key\n"
-    L"             is one more candidate\n"
+    L"             alone: its key for every file; with --auto or --pair: one more\n"
     L"  --follow-links  enter links that lead outside the PATHs given\n"
+    L"  --recycle-checked  then move those whose outputs checked to the Recycle Bin\n"
     L"  --json     one JSON object per line: one per file, then a summary\n"
     L"  --quiet    print only the files not decrypted, and the summary\n"
     L"\n"
     L"Each output is a new file beside its input: report.pdf, or report.pdf(0)...\n"
-    L"when that name is taken. Keep the .crypt files until you have checked those.\n";
+    L"when taken. Keep the .crypt files until you have opened what did not check.\n";
 
 } // namespace
 

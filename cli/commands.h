@@ -4,11 +4,12 @@
 #include "cli/arguments.h"
 #include "cli/console_output.h"
 
-extern const wchar_t OptionJson[];        // --json
-extern const wchar_t OptionQuiet[];       // --quiet
-extern const wchar_t OptionJournal[];     // --journal FILE
-extern const wchar_t OptionKeepBoth[];    // --keep-both
-extern const wchar_t OptionFollowLinks[]; // --follow-links
+extern const wchar_t OptionJson[];           // --json
+extern const wchar_t OptionQuiet[];          // --quiet
+extern const wchar_t OptionJournal[];        // --journal FILE
+extern const wchar_t OptionKeepBoth[];       // --keep-both
+extern const wchar_t OptionFollowLinks[];    // --follow-links
+extern const wchar_t OptionRecycleChecked[]; // --recycle-checked
 
 // Each returns the program's exit code (cli/exit_codes.h). They run on a thread whose stack
 // holds the deepest walk.

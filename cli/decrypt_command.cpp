@@ -12,6 +12,7 @@
 #include "cli/path_text.h"
 #include "cli/scope.h"
 #include "recovery/decrypt_run.h"
+#include "recovery/recycle_checked.h"
 #include "report/decrypt_words.h"
 #include <windows.h>
 #include <algorithm>
@@ -167,17 +168,38 @@ int GatherInputs(const std::vector<Operand>& operands, int followLinks, int ever
 }
 
 // Decrypts the gathered files in turn until the end or Ctrl+C, which stops within the file being
-// decrypted.
-void DecryptInputs(const DecryptPlan& plan) {
-    std::vector<size_t> places(Gather.list.files.size());
+// decrypted; results[k] tells of places[k].
+void DecryptInputs(const DecryptPlan& plan, std::vector<size_t>* placesDecrypted,
+                   std::vector<CryptFileResult>* results) {
+    std::vector<size_t>& places = *placesDecrypted;
+    places.resize(Gather.list.files.size());
     Progress = ProgressRecord{GetTickCount(), 0, 0, &places};
     for (size_t i = 0; i < places.size(); ++i) {
         places[i] = i;
         Progress.bytesAll += Gather.list.files[i].size;
     }
-    std::vector<CryptFileResult> results;
-    DecryptCryptFiles(&Gather.list, places, &plan, &ConsoleDecryptReport, &results);
+    DecryptCryptFiles(&Gather.list, places, &plan, &ConsoleDecryptReport, results);
     ClearProgressLine();
+}
+
+// --recycle-checked: each file decrypted is moved to the Recycle Bin when its output checked and
+// neither file has changed, and is listed either way. Ctrl+C stops before the next file.
+void RecycleChecked(const std::vector<size_t>& places, const std::vector<CryptFileResult>& results,
+                    DecryptRunFacts* facts) {
+    facts->recycleAsked = 1;
+    for (size_t k = 0; k < places.size() && k < results.size() && !WalkStopRequested(); ++k) {
+        if (results[k].outcome != CryptDecrypted) {
+            continue;
+        }
+        const std::wstring& path = Gather.list.files[places[k]].path;
+        RecycleResult recycled = RecycleCheckedCryptFile(path.c_str(), results[k]);
+        if (recycled.outcome == RecycleMoved) {
+            ++facts->recycled;
+        } else if (recycled.outcome != RecycleNotOffered) {
+            ++facts->recycleKept;
+        }
+        ReportRecycledFile(path, results[k], recycled);
+    }
 }
 
 // The plan, the password's key and the pair's key; returns an exit code other than ExitAllDone
@@ -246,13 +268,21 @@ int RunDecrypt(const CommandCall& call) {
     if (!GatherInputs(operands, HasOption(call, OptionFollowLinks), everyDrive, &reason)) {
         return ReportFailure(ExitBadInput, reason + L"; nothing was decrypted");
     }
-    DecryptInputs(plan);
+    std::vector<size_t> places;
+    std::vector<CryptFileResult> results;
+    DecryptInputs(plan, &places, &results);
 
-    DecryptRunFacts facts = {ComputerName(), {}, plan, WalkStopRequested(), ExitAllDone};
+    DecryptRunFacts facts = {ComputerName(), {}, plan, WalkStopRequested(), ExitAllDone, 0, 0, 0};
     for (const Operand& operand : operands) {
         facts.paths.push_back(operand.path);
     }
-    facts.exitCode = DecryptRunComplete() && !facts.stopped ? ExitAllDone : ExitSomeLeft;
+    if (HasOption(call, OptionRecycleChecked) && !facts.stopped) {
+        RecycleChecked(places, results, &facts);
+        facts.stopped = WalkStopRequested();
+    }
+    facts.exitCode = DecryptRunComplete() && !facts.stopped && facts.recycleKept == 0
+                         ? ExitAllDone
+                         : ExitSomeLeft;
     ReportDecryptSummary(facts);
     return facts.exitCode;
 }

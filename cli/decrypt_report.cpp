@@ -4,6 +4,7 @@
 #include "cli/path_text.h"
 #include "report/check_words.h"
 #include "report/decrypt_words.h"
+#include "report/recycle_words.h"
 
 namespace {
 
@@ -50,6 +51,20 @@ void ReportCryptFile(const std::wstring& path, const CryptFileResult& result) {
     WriteOutcomeLine(OutcomeLabelWords(result).c_str(), LabelWidth, rest + L" (" + words + L")");
 }
 
+void ReportRecycledFile(const std::wstring& path, const CryptFileResult& result,
+                        const RecycleResult& recycled) {
+    if (OutputMode.quiet && recycled.outcome == RecycleMoved && recycled.secondName.empty()) {
+        return;
+    }
+    if (OutputMode.json) {
+        WriteUtf8Line(StandardOutput, RecycleFileJson(path.c_str(), result, recycled));
+        return;
+    }
+    WriteOutcomeLine(RecycleOutcomeWord(recycled.outcome).c_str(), LabelWidth,
+                     Quoted(Displayed(path)) + L" (" +
+                         RecycleWords(path.c_str(), result, recycled) + L")");
+}
+
 void ReportDecryptSummary(const DecryptRunFacts& facts) {
     const DecryptTotalsRecord& totals = DecryptTotals;
     if (OutputMode.json) {
@@ -91,6 +106,15 @@ void ReportDecryptSummary(const DecryptRunFacts& facts) {
                       L" decrypted already, by an earlier run";
         }
         WriteLine(StandardOutput, checks + L".");
+    }
+    if (facts.recycleAsked) {
+        std::wstring recycled = L"Moved to the Recycle Bin: " + std::to_wstring(facts.recycled) +
+                                (facts.recycled == 1 ? L" .crypt file" : L" .crypt files") +
+                                L" whose decrypted files checked";
+        if (facts.recycleKept > 0) {
+            recycled += L"; " + std::to_wstring(facts.recycleKept) + L" of those kept";
+        }
+        WriteLine(StandardOutput, recycled + L".");
     }
     if (totals.foldersNotSearched > 0) {
         WriteLine(StandardOutput,

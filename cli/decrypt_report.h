@@ -8,5 +8,8 @@
 
 // path: the input's long path.
 void ReportCryptFile(const std::wstring& path, const CryptFileResult& result);
+// One .crypt file of the clean-up after the run: moved to the Recycle Bin, or kept and why.
+void ReportRecycledFile(const std::wstring& path, const CryptFileResult& result,
+                        const RecycleResult& recycled);
 // The summary, from DecryptTotals.
 void ReportDecryptSummary(const DecryptRunFacts& facts);

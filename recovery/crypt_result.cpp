@@ -13,5 +13,7 @@ CryptFileResult BlankCryptResult() {
     result.leftoverCounter = DecryptNameNone;
     result.check = CheckReport{};
     result.alreadyDecrypted = 0;
+    result.inputStamp = FileStamp{};
+    result.outputStamp = FileStamp{};
     return result;
 }

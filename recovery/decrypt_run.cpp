@@ -213,6 +213,12 @@ void Decrypt(const wchar_t* path, const DecryptReport* report, int dropIfCheckFa
     result->systemError = error;
     if (decrypted == DecryptOk) {
         result->outcome = CryptDecrypted;
+        wchar_t name[DecryptFileNameCapacity];
+        if (DecryptedNameOf(path, DecryptOutputNames, result->outputCounter, name,
+                            DecryptFileNameCapacity)) {
+            result->inputStamp = StampFile(path);
+            result->outputStamp = StampFile((std::wstring(path, FinalNameOf(path)) + name).c_str());
+        }
     } else if (decrypted == DecryptStopped) {
         result->outcome = CryptPending;
         result->reason = CryptReasonStopped;

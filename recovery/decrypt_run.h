@@ -12,6 +12,7 @@
 
 #include "recovery/decrypt_file.h"
 #include "recovery/decrypt_plan.h"
+#include "recovery/file_stamp.h"
 #include "recovery/key_identify.h"
 #include "unlock/walk_links.h"
 
@@ -62,6 +63,10 @@ struct CryptFileResult {
     // this very plaintext already, from an earlier run (then nothing was written).
     CheckReport check;
     int32_t alreadyDecrypted;
+    // The input and the output as the run left them, for a clean-up that must know that neither
+    // has changed since; taken only for a file decrypted (or already decrypted).
+    FileStamp inputStamp;
+    FileStamp outputStamp;
 };
 
 // A result with nothing in it yet: pending, no key, no names.

@@ -3,6 +3,7 @@
 
 #include "report/check_words.h"
 #include "report/decrypt_words.h"
+#include "report/recycle_words.h"
 #include "report/json_line.h"
 #include "report/text_encoding.h"
 #include "res/version.h"
@@ -78,6 +79,24 @@ std::string DecryptFileJson(const wchar_t* path, const CryptFileResult& result) 
     return Finished(line);
 }
 
+std::string RecycleFileJson(const wchar_t* path, const CryptFileResult& result,
+                            const RecycleResult& recycled) {
+    JsonLine line = JsonObject("recycle");
+    AddText(&line, "outcome", RecycleOutcomeWord(recycled.outcome));
+    AddText(&line, "path", Displayed(path));
+    std::wstring output = OutputNameOf(path, result);
+    if (!output.empty()) {
+        AddText(&line, "output", Displayed(BesideInput(path, output).c_str()));
+    }
+    if (recycled.outcome != RecycleMoved) {
+        AddText(&line, "reason", RecycleWords(path, result, recycled));
+    }
+    if (!recycled.secondName.empty()) {
+        AddText(&line, "second_name", Displayed(recycled.secondName.c_str()));
+    }
+    return Finished(line);
+}
+
 std::string DecryptSummaryJson(const DecryptRunFacts& facts, const DecryptTotalsRecord& totals) {
     JsonLine line = JsonSummary("decrypt", facts.computer, RESCINDO_VERSION_TEXT);
     std::vector<std::wstring> paths;
@@ -104,6 +123,10 @@ std::string DecryptSummaryJson(const DecryptRunFacts& facts, const DecryptTotals
     AddNumber(&line, "elapsed_ms", totals.elapsedMs);
     AddNumber(&line, "identify_ms", totals.identifyMs);
     AddNumber(&line, "folders_not_searched", totals.foldersNotSearched);
+    if (facts.recycleAsked) {
+        AddNumber(&line, "recycled", facts.recycled);
+        AddNumber(&line, "recycle_kept", facts.recycleKept);
+    }
     AddBool(&line, "stopped", facts.stopped != 0);
     AddNumber(&line, "exit_code", facts.exitCode);
     return Finished(line);

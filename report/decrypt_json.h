@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "recovery/decrypt_run.h"
+#include "recovery/recycle_checked.h"
 
 // path: the input's long path.
 std::string DecryptFileJson(const wchar_t* path, const CryptFileResult& result);
@@ -17,5 +18,14 @@ struct DecryptRunFacts {
     DecryptPlan plan;                // as the run used it
     int stopped;                     // the user stopped the run
     int exitCode;                    // the console program's exit code for the run
+    // The clean-up, when it was asked for: .crypt files moved to the Recycle Bin, and those
+    // whose outputs checked that were kept all the same.
+    int recycleAsked;
+    int64_t recycled;
+    int64_t recycleKept;
 };
+// One .crypt file of the clean-up: {"kind":"recycle","outcome":"recycled"|"kept","path":...,
+// "output":...,"reason":...}.
+std::string RecycleFileJson(const wchar_t* path, const CryptFileResult& result,
+                            const RecycleResult& recycled);
 std::string DecryptSummaryJson(const DecryptRunFacts& facts, const DecryptTotalsRecord& totals);

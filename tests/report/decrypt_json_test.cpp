@@ -146,7 +146,7 @@ DecryptTotalsRecord Totals() {
 }
 
 TEST(DecryptJson, SummaryOfARun) {
-    DecryptRunFacts facts = {L"PC-7", {L"\\\\?\\D:", L"\\\\?\\E:\\docs"}, {}, 1, 1};
+    DecryptRunFacts facts = {L"PC-7", {L"\\\\?\\D:", L"\\\\?\\E:\\docs"}, {}, 1, 1, 0, 0, 0};
     facts.plan = {KeyByType, 1, KeySelectorNone};
     Json summary = Parsed(DecryptSummaryJson(facts, Totals()));
     EXPECT_EQ(summary["kind"], "summary");
@@ -188,7 +188,7 @@ TEST(DecryptJson, SummaryOfEachPlan) {
         {{KeyByPassword, 1, KeySelectorPassword}, "password", "password", true},
     };
     for (const auto& c : cases) {
-        DecryptRunFacts facts = {L"PC", {L"\\\\?\\D:"}, c.plan, 0, 0};
+        DecryptRunFacts facts = {L"PC", {L"\\\\?\\D:"}, c.plan, 0, 0, 0, 0, 0};
         Json summary = Parsed(DecryptSummaryJson(facts, Totals()));
         EXPECT_EQ(summary["key_option"], c.option);
         EXPECT_EQ(summary.contains("key"), !c.key.is_null()) << c.option;

@@ -18,6 +18,10 @@ scratch=$(mktemp -d "${TMPDIR:-/tmp}/rescindo-run.XXXXXX")
 out=$scratch/stdout
 err=$scratch/stderr
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all}
+# Wine's Recycle Bin is the desktop's trash below XDG_DATA_HOME: a folder of this run, never the
+# user's own (RESCINDO_NO_TRASH: one Wine cannot make, so that it has no bin at all).
+export XDG_DATA_HOME=${RESCINDO_NO_TRASH:+/proc/rescindo-no-trash}
+[ -n "$XDG_DATA_HOME" ] || { XDG_DATA_HOME=$scratch/data; mkdir -p "$XDG_DATA_HOME"; }
 
 # A new drive link is seen only by a new wineserver, so stop the old one first.
 wineserver -k 2>/dev/null
