@@ -46,6 +46,7 @@ const ControlText ControlTexts[] = {
     {IDC_DECRYPT, TextDecrypt},
     {IDC_STOP, TextStop},
     {IDC_SAVE_REPORT, TextSaveReport},
+    {IDC_RECYCLE, TextRecycle},
     {IDC_EXIT, TextExit},
 };
 
@@ -197,6 +198,9 @@ BOOL HandleCommand(WPARAM wParam) {
     case IDC_SAVE_REPORT:
         SaveReport();
         return TRUE;
+    case IDC_RECYCLE:
+        StartRecycle();
+        return TRUE;
     case IDC_EXIT:
         RequestClose();
         return TRUE;
@@ -288,10 +292,17 @@ BOOL HandleNotify(LPARAM lParam) {
 }
 
 BOOL EndWorkerJob() {
-    if (Job.kind == JobGather) {
+    switch (Job.kind) {
+    case JobGather:
         EndGathering();
-    } else {
+        break;
+    case JobRecycle:
+        EndRecycle();
+        break;
+    case JobDecrypt:
+    case JobNone:
         EndRun();
+        break;
     }
     if (DecryptWindow.closeWhenEnded) {
         EndDialog(DecryptWindow.dialog, 0);
@@ -329,6 +340,7 @@ void UpdateControls() {
     Enable(IDC_DECRYPT, idle && hasRows);
     Enable(IDC_STOP, !idle && !DecryptWindow.stopping);
     Enable(IDC_SAVE_REPORT, idle && LastRun.have != 0);
+    Enable(IDC_RECYCLE, idle && RecycleOfferedCount() > 0);
 }
 
 void SetStatus(const std::wstring& text) {
@@ -368,7 +380,11 @@ INT_PTR CALLBACK DecryptDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         ShowGatherNews();
         return TRUE;
     case WM_RUN_NEWS:
-        ShowRunNews();
+        if (Job.kind == JobRecycle) {
+            ShowRecycleNews();
+        } else {
+            ShowRunNews();
+        }
         return TRUE;
     case WM_WORKER_ENDED:
         return EndWorkerJob();

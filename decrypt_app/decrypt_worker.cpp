@@ -120,13 +120,30 @@ void Decrypt(DecryptJob* decrypt) {
     decrypt->complete = DecryptRunComplete();
 }
 
+void Recycle(RecycleJob* recycle) {
+    for (size_t i = 0; i < recycle->paths.size() && !StopRequested(); ++i) {
+        recycle->recycled[i] =
+            RecycleCheckedCryptFile(recycle->paths[i].c_str(), recycle->results[i]);
+        recycle->filesDone.store(static_cast<int64_t>(i + 1));
+        PostNews(&Worker.running->runPosted, WM_RUN_NEWS);
+    }
+}
+
 DWORD WINAPI WorkerThread(LPVOID parameter) {
     WorkerJob* job = static_cast<WorkerJob*>(parameter);
     Worker.running = job;
-    if (job->kind == JobGather) {
+    switch (job->kind) {
+    case JobGather:
         Gather(&job->gather);
-    } else {
+        break;
+    case JobDecrypt:
         Decrypt(&job->decrypt);
+        break;
+    case JobRecycle:
+        Recycle(&job->recycle);
+        break;
+    case JobNone:
+        break;
     }
     PostMessageW(job->dialog, WM_WORKER_ENDED, 0, 0);
     return 0;
@@ -157,6 +174,8 @@ int StartWorker(WorkerJobKind kind) {
     Job.decrypt.filesDone.store(0);
     Job.decrypt.bytesInFile.store(0);
     Job.decrypt.results.assign(Job.decrypt.files.files.size(), BlankCryptResult());
+    Job.recycle.recycled.assign(Job.recycle.paths.size(), RecycleResult{RecycleNotOffered, 0, L""});
+    Job.recycle.filesDone.store(0);
     // The walk below the gathering needs the deep stack of the walk's own worker.
     Worker.thread = StartThread(WorkerThread, &Job, WorkerStackBytes);
     if (Worker.thread == nullptr) {

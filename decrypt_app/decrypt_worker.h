@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "recovery/decrypt_run.h"
+#include "recovery/recycle_checked.h"
 
 // Posted by the worker to the dialog.
 constexpr UINT WM_GATHER_NEWS = WM_APP + 1;  // files found, or a new folder being searched
@@ -23,6 +24,7 @@ enum WorkerJobKind : int32_t {
     JobNone = 0,
     JobGather = 1,
     JobDecrypt = 2,
+    JobRecycle = 3,
 };
 
 // A folder a gathering could not search, and why: its path too long (error 0), or the system's
@@ -69,6 +71,17 @@ struct DecryptJob {
     int32_t complete; // DecryptRunComplete
 };
 
+// Moving the .crypt files whose outputs checked to the Recycle Bin.
+struct RecycleJob {
+    // Fixed before the thread starts: each file's long path, its run's result, its row.
+    std::vector<std::wstring> paths;
+    std::vector<CryptFileResult> results;
+    std::vector<int> rows;
+    // Written by the worker: a file's outcome is whole before filesDone counts it.
+    std::vector<RecycleResult> recycled;
+    std::atomic<int64_t> filesDone;
+};
+
 struct WorkerJob {
     WorkerJobKind kind;
     HWND dialog;
@@ -77,6 +90,7 @@ struct WorkerJob {
     std::atomic<int32_t> runPosted;    // a WM_RUN_NEWS is waiting
     GatherJob gather;
     DecryptJob decrypt;
+    RecycleJob recycle;
 };
 
 // The one job of the window: the dialog fills in its part before StartWorker and reads it back

@@ -49,6 +49,7 @@ const AnchoredControl Anchors[] = {
     {IDC_DECRYPT, MoveDown},
     {IDC_STOP, MoveDown},
     {IDC_SAVE_REPORT, MoveDown},
+    {IDC_RECYCLE, MoveDown},
     {IDC_EXIT, MoveDown | MoveRight},
 };
 constexpr int AnchoredCount = sizeof(Anchors) / sizeof(Anchors[0]);

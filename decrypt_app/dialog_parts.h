@@ -40,5 +40,11 @@ void StartDecrypt();
 // WM_RUN_NEWS, and the end of a run.
 void ShowRunNews();
 void EndRun();
+// Move to Recycle Bin: the .crypt files whose outputs checked, once the user confirms, on the
+// worker; WM_RUN_NEWS while it goes, and its end. How many rows would be offered now.
+void StartRecycle();
+void ShowRecycleNews();
+void EndRecycle();
+size_t RecycleOfferedCount();
 // The pair's two file pickers.
 void ChoosePairFile(int button);

@@ -5,6 +5,7 @@
 
 #include "decrypt_app/window_texts.h"
 #include "report/check_words.h"
+#include "report/recycle_words.h"
 #include "unlock/path_text.h"
 
 FileRowsRecord FileRows;
@@ -48,9 +49,14 @@ std::wstring ResultText(size_t place) {
     }
     const CryptFileResult& result = view.result;
     switch (result.outcome) {
-    case CryptDecrypted:
-        return OutcomeLabelWords(result, WindowWords()) + L" → " + OutputNameOf(path, result) +
-               LeftoverText(path, result);
+    case CryptDecrypted: {
+        std::wstring decrypted = OutcomeLabelWords(result, WindowWords()) + L" → " +
+                                 OutputNameOf(path, result) + LeftoverText(path, result);
+        return view.recycleAsked
+                   ? Format(TextResultRecycled,
+                            {decrypted, RecycleWords(path, result, view.recycle, WindowWords())})
+                   : decrypted;
+    }
     case CryptNotIdentified:
     case CryptSkipped:
         return Outcome(result.outcome, ReasonText(path, result));
@@ -73,7 +79,7 @@ int AddFileRow(const CryptFile& file) {
     if (!AddCryptFile(&FileRows.list, &found)) {
         return 0;
     }
-    FileRows.views.push_back({RowWaiting, BlankCryptResult()});
+    FileRows.views.push_back({RowWaiting, BlankCryptResult(), 0, {RecycleNotOffered, 0, L""}});
     return 1;
 }
 
@@ -102,6 +108,11 @@ std::wstring CheckText(size_t row) {
 int IsDecryptedRow(size_t row) {
     const RowView& view = FileRows.views[row];
     return view.state == RowDone && view.result.outcome == CryptDecrypted ? 1 : 0;
+}
+
+int IsRecycleOfferedRow(size_t row) {
+    const RowView& view = FileRows.views[row];
+    return view.state == RowDone && !view.recycleAsked && RecycleOffered(view.result) ? 1 : 0;
 }
 
 WordsLanguage WindowWords() {

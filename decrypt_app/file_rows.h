@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "recovery/decrypt_run.h"
+#include "recovery/recycle_checked.h"
 #include "report/decrypt_words.h"
 
 enum RowState : int32_t {
@@ -20,6 +21,9 @@ enum RowState : int32_t {
 struct RowView {
     RowState state;
     CryptFileResult result; // RowDone only
+    // What the clean-up did with the row's .crypt file, once it has been asked.
+    int32_t recycleAsked;
+    RecycleResult recycle;
 };
 
 enum ListColumn : int32_t {
@@ -46,6 +50,9 @@ int AddFileRow(const CryptFile& file);
 void RemoveFileRows(const std::vector<int>& indexes);
 // 1 when the row's last result is a whole output: a new run leaves it alone.
 int IsDecryptedRow(size_t row);
+// 1 when the row's .crypt file may be offered for the Recycle Bin: its output checked, and the
+// clean-up has not been asked about it yet.
+int IsRecycleOfferedRow(size_t row);
 
 // The language of the words the window takes from the decrypt run's words.
 WordsLanguage WindowWords();

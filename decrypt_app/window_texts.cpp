@@ -36,6 +36,7 @@ const WindowTextRow WindowTexts[TextCount] = {
     {TextDecrypt, L"&Decrypt", L"Рас&шифровать"},
     {TextStop, L"&Stop", L"&Остановить"},
     {TextSaveReport, L"Save r&eport…", L"Сохранить о&тчёт…"},
+    {TextRecycle, L"Move to Re&cycle Bin…", L"В кор&зину…"},
     {TextExit, L"E&xit", L"В&ыход"},
 
     {TextColumnName, L"Name", L"Имя"},
@@ -96,6 +97,11 @@ const WindowTextRow WindowTexts[TextCount] = {
     {TextStatusReportSaved, L"Report saved: {1}", L"Отчёт сохранён: {1}"},
     {TextStatusNoPairKey, L"No key fits the pair: nothing was decrypted.",
      L"К паре не подходит ни один ключ: ничего не расшифровано."},
+    {TextStatusRecycling, L"Moving to the Recycle Bin: {1} of {2}",
+     L"Перемещение в корзину: {1} из {2}"},
+    {TextStatusRecycled, L"Moved to the Recycle Bin: {1} .crypt files; kept: {2}.",
+     L"Перемещено в корзину файлов .crypt: {1}; оставлено: {2}."},
+    {TextResultRecycled, L"{1}; its .crypt file: {2}", L"{1}; его файл .crypt: {2}"},
 
     {TextPairMissing, L"Choose both files of the pair: the original and its .crypt file.",
      L"Выберите оба файла пары: оригинал и его файл .crypt."},
@@ -125,6 +131,15 @@ const WindowTextRow WindowTexts[TextCount] = {
      L"В пароле есть нулевой знак, которого не может быть ни в одном пароле."},
     {TextReportNotWritten, L"The report could not be written to {1} ({2}).",
      L"Не удалось записать отчёт в {1} ({2})."},
+    {TextRecycleConfirm,
+     L"Move the {1} .crypt files whose decrypted files passed their checks to the Recycle "
+     L"Bin?\r\n\r\nYou can restore them from there. A file whose decrypted file has changed "
+     L"since, or was not checked, stays where it is; nothing is deleted.",
+     L"Переместить в корзину файлы .crypt ({1}), расшифрованные файлы которых прошли "
+     L"проверку?\r\n\r\nИх можно будет восстановить из корзины. Файл, расшифровка которого "
+     L"изменилась или не проверялась, останется на месте; ничего не удаляется."},
+    {TextRecycleKept, L"These .crypt files were kept where they are:",
+     L"Эти файлы .crypt оставлены на месте:"},
 
     {TextAddFilesTitle, L"Add .crypt files", L"Добавить файлы .crypt"},
     {TextAddFolderTitle, L"Add a folder: its .crypt files and those of its subfolders",

@@ -28,6 +28,7 @@ enum TextId : int32_t {
     TextDecrypt,
     TextStop,
     TextSaveReport,
+    TextRecycle,
     TextExit,
     // The list's columns
     TextColumnName,
@@ -68,6 +69,9 @@ enum TextId : int32_t {
     TextStatusAllDecryptedAlready,
     TextStatusReportSaved,
     TextStatusNoPairKey,
+    TextStatusRecycling,
+    TextStatusRecycled,
+    TextResultRecycled,
     // Message boxes
     TextPairMissing,
     TextPairNoKey,
@@ -77,6 +81,8 @@ enum TextId : int32_t {
     TextPasswordNotHeld,
     TextPasswordHoldsNul,
     TextReportNotWritten,
+    TextRecycleConfirm,
+    TextRecycleKept,
     // The file dialogs
     TextAddFilesTitle,
     TextAddFolderTitle,

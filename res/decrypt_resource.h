@@ -34,6 +34,7 @@
 #define IDC_STOP 2041
 #define IDC_SAVE_REPORT 2042
 #define IDC_EXIT 2043
+#define IDC_RECYCLE 2044
 
 // Icons
 #define IDI_DECRYPT 131

@@ -14,17 +14,6 @@ namespace {
 class RecycleChecked : public CleanDrives {};
 class NoRecycleBin : public CleanDrives {};
 
-// The folder where Wine's bin keeps the files it is given, by their own names.
-std::wstring BinFiles() {
-    wchar_t data[1024];
-    DWORD length = GetEnvironmentVariableW(L"XDG_DATA_HOME", data, 1024);
-    std::wstring folder = L"\\\\?\\unix" + std::wstring(data, length < 1024 ? length : 0);
-    for (wchar_t& c : folder) {
-        c = c == L'/' ? L'\\' : c;
-    }
-    return folder + L"\\Trash\\files";
-}
-
 std::map<std::string, Json> RecycleLinesByPath(const std::vector<Json>& lines) {
     std::map<std::string, Json> byPath;
     for (const Json& line : lines) {
@@ -48,8 +37,9 @@ TEST_F(RecycleChecked, OnlyFilesWhoseOutputsCheckedGoToTheBin) {
         EXPECT_EQ(line["output"], "D:\\" + std::string(name));
         EXPECT_FALSE(Exists(D + L"\\" + Wide(name) + L".crypt")) << name;
         EXPECT_EQ(ReadWhole(D + L"\\" + Wide(name)), Plain(Fixture(name))) << name;
-        EXPECT_EQ(ReadWhole(BinFiles() + L"\\" + Wide(name) + L".crypt"), Cipher(Fixture(name)))
-            << name << " is not in the bin " << Utf8(BinFiles());
+        EXPECT_EQ(ReadWhole(RecycleBinFiles() + L"\\" + Wide(name) + L".crypt"),
+                  Cipher(Fixture(name)))
+            << name << " is not in the bin " << Utf8(RecycleBinFiles());
     }
     EXPECT_EQ(recycled["D:\\damaged.zip.crypt"]["outcome"], "kept");
     EXPECT_EQ(recycled["D:\\damaged.zip.crypt"]["reason"],

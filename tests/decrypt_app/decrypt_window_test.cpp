@@ -193,6 +193,56 @@ TEST_F(DecryptWindow, StartedWithPathsListsThemAndDecrypts) {
     EXPECT_TRUE(ReadWhole(E + L"\\large.bin") == expected);
 }
 
+// After a run, Move to Recycle Bin offers the .crypt files whose outputs checked, with their
+// count, and moves them only when the user says yes: the file leaves its folder for the bin. A
+// file whose output failed its check is never offered; one whose output changed after the run is
+// kept and listed.
+TEST_F(DecryptWindow, CheckedFilesGoToTheRecycleBinOnlyWhenConfirmed) {
+    std::string cipher = ReadWhole(PlaceCrypt(D + L"\\docs", "real.zip"));
+    PlaceCrypt(D + L"\\docs", "damaged.zip");
+    PlaceCrypt(D + L"\\docs", "real.png");
+    ASSERT_TRUE(StartProgramCaptioned(&run, EnglishCaption, L"D:\\docs"));
+    ASSERT_TRUE(WaitUntilIdle(run, RunLimitMs));
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_RECYCLE))) << "offered before any run";
+    ASSERT_TRUE(DecryptAndWait(run, RunLimitMs));
+    EXPECT_EQ(RowNamed(run, L"damaged.zip.crypt").check, L"failed");
+    // The user changes one output before cleaning up.
+    ASSERT_TRUE(WriteWhole(D + L"\\docs\\real.png", "edited"));
+    ASSERT_TRUE(IsWindowEnabled(Item(IDC_RECYCLE)));
+
+    ClickLater(Item(IDC_RECYCLE));
+    HWND box = WaitForOwnedDialog(run, ExitLimitMs);
+    ASSERT_NE(box, nullptr);
+    std::wstring question = AnswerMessageBox(box, IDNO);
+    EXPECT_EQ(question.rfind(L"Move the 2 .crypt files whose decrypted files passed their checks "
+                             L"to the Recycle Bin?",
+                             0),
+              0u)
+        << Narrow(question);
+    Settle(run);
+    EXPECT_EQ(NamesIn(D + L"\\docs"), L"damaged.zip | damaged.zip.crypt | real.png | "
+                                      L"real.png.crypt | real.zip | real.zip.crypt");
+
+    ClickLater(Item(IDC_RECYCLE));
+    box = WaitForOwnedDialog(run, ExitLimitMs);
+    ASSERT_NE(box, nullptr);
+    AnswerMessageBox(box, IDYES);
+    // The file whose output changed is listed as kept when the job ends.
+    box = WaitForOwnedDialog(run, RunLimitMs);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(AnswerMessageBox(box),
+              L"These .crypt files were kept where they are:\r\n\r\nD:\\docs\\real.png.crypt: its "
+              L"decrypted file \"real.png\" is gone or has changed since it was decrypted");
+    ASSERT_TRUE(WaitUntilIdle(run, RunLimitMs));
+    EXPECT_EQ(StatusText(run), L"Moved to the Recycle Bin: 1 .crypt files; kept: 1.");
+    EXPECT_EQ(NamesIn(D + L"\\docs"),
+              L"damaged.zip | damaged.zip.crypt | real.png | real.png.crypt | real.zip");
+    EXPECT_EQ(ReadWhole(RecycleBinFiles() + L"\\real.zip.crypt"), cipher);
+    EXPECT_EQ(RowNamed(run, L"real.zip.crypt").result,
+              L"decrypted \u2192 real.zip; its .crypt file: moved to the Recycle Bin");
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_RECYCLE))) << "offered again";
+}
+
 // Files and folders dropped onto the window: a folder with its subfolders, a file of it dropped
 // again, a file that is no .crypt file, a folder without one, a name in capitals the decryptor
 // refuses; each file is listed once, and the status line says what was not taken. Then one

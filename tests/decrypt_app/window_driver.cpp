@@ -162,9 +162,9 @@ bool AnswerFileDialog(const ProgramRun& run, const std::vector<std::wstring>& ty
     return true;
 }
 
-std::wstring AnswerMessageBox(HWND box) {
+std::wstring AnswerMessageBox(HWND box, int button) {
     std::wstring text = ReadText(GetDlgItem(box, 0xFFFF));
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     WaitFor([&] { return !IsWindow(box); }, MessageLimitMs);
     return text;
 }

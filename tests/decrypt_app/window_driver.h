@@ -46,8 +46,8 @@ bool TypeIntoFileDialog(HWND dialog, const std::wstring& text);
 // Chooses in the next file dialog: each text typed and accepted in turn (a folder's path first
 // opens that folder). Returns false when no dialog came or it did not close.
 bool AnswerFileDialog(const ProgramRun& run, const std::vector<std::wstring>& typed);
-// The text of a message box, and its OK pressed.
-std::wstring AnswerMessageBox(HWND box);
+// The text of a message box, and its button (OK, Yes, No...) pressed.
+std::wstring AnswerMessageBox(HWND box, int button = IDOK);
 
 // Waits until no job of the window goes (Stop disabled, Decrypt or Add files enabled).
 bool WaitUntilIdle(const ProgramRun& run, DWORD limitMs);

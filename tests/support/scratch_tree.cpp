@@ -166,3 +166,11 @@ std::wstring MakeScratchFolder(const wchar_t* name) {
     MakeFolder(folder);
     return folder + L"\\";
 }
+
+std::wstring RecycleBinFiles() {
+    wchar_t data[1024];
+    DWORD length = GetEnvironmentVariableW(L"XDG_DATA_HOME", data, 1024);
+    std::wstring folder = L"\\\\?\\unix" + std::wstring(data, length < 1024 ? length : 0);
+    std::replace(folder.begin(), folder.end(), L'/', L'\\');
+    return folder + L"\\Trash\\files";
+}

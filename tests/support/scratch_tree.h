@@ -32,5 +32,8 @@ std::map<std::wstring, std::string> Snapshot(const std::wstring& root);
 void ClearFolder(const std::wstring& path);
 // Empties the test drives D:, E: and F:.
 void ClearTestDrives();
+// The folder where Wine's Recycle Bin keeps the files it is given, by their own names: the trash
+// below the run's own XDG_DATA_HOME (tests/wine/run-wine.sh), reached by its Unix path.
+std::wstring RecycleBinFiles();
 // Makes d:\<name> afresh (empty) and returns it with a trailing backslash.
 std::wstring MakeScratchFolder(const wchar_t* name);
