@@ -70,8 +70,8 @@ void MetMatch(const wchar_t* entryPath) {
 // A path that would not fit the walk's buffers is skipped, never cut: nothing to show.
 void MetTooLong(const wchar_t*, const wchar_t*, int) {}
 
-const WalkReport DialogWalkReport = {EnteredDirectory, MetFile,  MetMatch,
-                                     MetTooLong,       nullptr, nullptr};
+const WalkReport DialogWalkReport = {EnteredDirectory, MetFile, MetMatch, MetTooLong,
+                                     nullptr,          nullptr, nullptr};
 
 } // namespace
 

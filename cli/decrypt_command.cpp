@@ -34,8 +34,8 @@ void SearchingFolder(const wchar_t* folder) {
     }
 }
 
-void FolderNotSearched(const wchar_t* directory, const wchar_t* name) {
-    ReportEntry(EntryFolderTooLong, std::wstring(directory) + L"\\" + name, L"", 0);
+void FolderNotSearched(const wchar_t* folder, uint32_t error) {
+    ReportEntry(error == 0 ? EntryFolderTooLong : EntryFolderNotListed, folder, L"", error);
 }
 
 // The run's progress: files done, megabytes, the rate, the file being decrypted.

@@ -120,7 +120,7 @@ void ReportDecryptSummary(const DecryptRunFacts& facts) {
         WriteLine(StandardOutput,
                   std::to_wstring(totals.foldersNotSearched) +
                       (totals.foldersNotSearched == 1 ? L" folder was" : L" folders were") +
-                      L" not searched: the path is too long.");
+                      L" not searched: the path is too long, or the system would not list it.");
     }
     if (facts.stopped) {
         WriteStoppedLine();

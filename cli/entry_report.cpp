@@ -29,6 +29,7 @@ const OutcomeText OutcomeTexts[] = {
      L"a link to a folder outside the PATHs given; --follow-links enters it", 1},
     {"not_followed", L"not followed", L"a link whose target cannot be opened", 1},
     {"not_followed", L"not followed", L"more links than one run follows", 1},
+    {"not_listed", L"not searched", nullptr, 1},
 };
 
 bool IsLink(EntryOutcome outcome) {
@@ -51,9 +52,8 @@ void ReportEntry(EntryOutcome outcome, const std::wstring& path, const std::wstr
         return;
     }
     if (OutputMode.json) {
-        JsonLine line = JsonObject(IsLink(outcome)                 ? "link"
-                                   : outcome == EntryFolderTooLong ? "folder"
-                                                                   : "entry");
+        bool folder = outcome == EntryFolderTooLong || outcome == EntryFolderNotListed;
+        JsonLine line = JsonObject(IsLink(outcome) ? "link" : folder ? "folder" : "entry");
         AddJson(&line, "outcome", std::string("\"") + text.json + "\"");
         AddText(&line, "path", Displayed(path));
         if (!restored.empty()) {
@@ -62,10 +62,10 @@ void ReportEntry(EntryOutcome outcome, const std::wstring& path, const std::wstr
         if (IsLink(outcome)) {
             AddText(&line, "reason", text.because);
         }
-        if (outcome == EntryRefused) {
+        if (outcome == EntryRefused || outcome == EntryFolderNotListed) {
             AddNumber(&line, "error", error);
         }
-        if (!IsLink(outcome) && outcome != EntryFolderTooLong) {
+        if (!IsLink(outcome) && !folder) {
             AddNumber(&line, "suffixes", details.suffixes);
         }
         if (details.keptBoth) {
@@ -84,6 +84,8 @@ void ReportEntry(EntryOutcome outcome, const std::wstring& path, const std::wstr
     std::vector<std::wstring> remarks;
     if (outcome == EntryRefused) {
         remarks.push_back(ErrorWords(error));
+    } else if (outcome == EntryFolderNotListed) {
+        remarks.push_back(L"a folder the system would not list: " + ErrorWords(error));
     } else if (text.because != nullptr) {
         remarks.push_back(text.because);
     }

@@ -16,6 +16,7 @@ enum EntryOutcome {
     EntryLinkOutside,   // a link not entered: it leads outside every PATH given
     EntryLinkUnknown,   // a link not entered: its target cannot be opened
     EntryLinkTooMany,   // a link not entered: past the most link targets one run enters
+    EntryFolderNotListed, // a folder whose listing the system refused (error tells why)
 };
 
 // What became of a damaged entry beyond its outcome.

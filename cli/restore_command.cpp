@@ -86,8 +86,8 @@ void MetFile(uint32_t sizeHigh, uint32_t sizeLow) {
     FlushWhileWalking();
 }
 
-const WalkReport RestoreWalkReport = {EnteredFolder, MetFile,           RestoreMatch,
-                                      ReportTooLong, WalkStopRequested, ConsiderLink};
+const WalkReport RestoreWalkReport = {EnteredFolder,     MetFile,      RestoreMatch, ReportTooLong,
+                                      WalkStopRequested, ConsiderLink, nullptr};
 
 std::wstring JournalNotCreated(const std::wstring& journal, uint32_t error) {
     bool exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;

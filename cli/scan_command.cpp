@@ -46,8 +46,8 @@ void PredictMatch(const wchar_t* path) {
     HandleDamagedEntry(path, &Foreseer);
 }
 
-const WalkReport ScanWalkReport = {CountFolder,   CountFile,         PredictMatch,
-                                   ReportTooLong, WalkStopRequested, ConsiderLink};
+const WalkReport ScanWalkReport = {CountFolder,       CountFile,    PredictMatch, ReportTooLong,
+                                   WalkStopRequested, ConsiderLink, nullptr};
 
 } // namespace
 

@@ -47,8 +47,8 @@ void FoundFile(const CryptFileFound* file) {
     PostNews(&Worker.running->gatherPosted, WM_GATHER_NEWS);
 }
 
-void NotSearched(const wchar_t* directory, const wchar_t* name) {
-    Worker.running->gather.notSearched.push_back({std::wstring(directory) + L"\\" + name, 0});
+void NotSearched(const wchar_t* folder, uint32_t error) {
+    Worker.running->gather.notSearched.push_back({folder, error});
 }
 
 void FileBegun(int64_t place) {

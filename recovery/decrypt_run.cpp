@@ -112,7 +112,8 @@ void MetTooLong(const wchar_t* directory, const wchar_t* name, int isMatch) {
         DecryptTotals.foldersNotSearched += 1;
         Gather.search->foldersNotSearched += 1;
         if (Gather.report->folderNotSearched != nullptr) {
-            Gather.report->folderNotSearched(directory, name);
+            std::wstring folder = std::wstring(directory) + L"\\" + name;
+            Gather.report->folderNotSearched(folder.c_str(), 0);
         }
         return;
     }
@@ -139,8 +140,16 @@ int MetLink(const wchar_t* linkPath, const wchar_t* targetPath, LinkVerdict verd
     return 1;
 }
 
-const WalkReport GatherWalkReport = {EnteredFolder, MetFile,       MetCryptMatch,
-                                     MetTooLong,    StopRequested, MetLink};
+void NotListed(const wchar_t* directory, uint32_t error) {
+    DecryptTotals.foldersNotSearched += 1;
+    Gather.search->foldersNotSearched += 1;
+    if (Gather.report->folderNotSearched != nullptr) {
+        Gather.report->folderNotSearched(directory, error);
+    }
+}
+
+const WalkReport GatherWalkReport = {EnteredFolder, MetFile, MetCryptMatch, MetTooLong,
+                                     StopRequested, MetLink, NotListed};
 
 void CountOutcome(const CryptFileResult* result) {
     DecryptTotals.files += 1;

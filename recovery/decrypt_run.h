@@ -80,8 +80,9 @@ struct DecryptReport {
     void (*enteredFolder)(const wchar_t* folder);
     // Gathering: a file met, once for each time it is met (the list keeps it once).
     void (*foundFile)(const CryptFileFound* file);
-    // Gathering: a subfolder not searched, its path too long for the walk.
-    void (*folderNotSearched)(const wchar_t* directory, const wchar_t* name);
+    // Gathering: a folder not searched (long path): its path too long for the walk (error 0), or
+    // its listing refused by the system (its error).
+    void (*folderNotSearched)(const wchar_t* folder, uint32_t error);
     // Decrypting: the file at this place of the run is taken up; how far it has come.
     void (*fileBegun)(int64_t place);
     void (*fileProgress)(uint64_t bytesDone, uint64_t bytesAll);
@@ -97,7 +98,7 @@ struct DecryptReport {
 
 struct DecryptTotalsRecord {
     int64_t folders;            // folders searched
-    int64_t foldersNotSearched; // subfolders whose paths are too long to search
+    int64_t foldersNotSearched; // folders not searched: paths too long, listings refused
     int64_t files;              // files whose outcome is in
     int64_t decrypted;          // already decrypted ones among them
     int64_t alreadyDecrypted;   // the output was there from an earlier run

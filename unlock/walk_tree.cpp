@@ -512,6 +512,12 @@ void WalkTree(const wchar_t* directory, const wchar_t* pattern, const WalkReport
                 listedAgain = true;
             }
             FindClose(listing);
+        } else {
+            DWORD error = GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES &&
+                report->notListed != nullptr) {
+                report->notListed(directory, error);
+            }
         }
     }
 

@@ -29,6 +29,9 @@ struct WalkReport {
     // and the walk's verdict; for LinkEnter, non-zero enters it. Null: every link the walk may
     // enter is entered (the dialog's run).
     int (*metLink)(const wchar_t* linkPath, const wchar_t* targetPath, LinkVerdict verdict);
+    // A directory entered whose listing the system refused (access denied and the like), with the
+    // system's error; an empty one is no refusal. Null: not told.
+    void (*notListed)(const wchar_t* directory, uint32_t error);
 };
 
 // Forgets the link targets entered so far: at the start of each run, however many trees it walks.

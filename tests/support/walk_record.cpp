@@ -30,8 +30,8 @@ void MetTooLong(const wchar_t*, const wchar_t* name, int) {
     Walked.tooLong.push_back(name);
 }
 
-const WalkReport RecordingReport = {EnteredDirectory, MetFile, MetMatch,
-                                    MetTooLong,       nullptr, nullptr};
+const WalkReport RecordingReport = {EnteredDirectory, MetFile, MetMatch, MetTooLong,
+                                    nullptr,          nullptr, nullptr};
 
 struct BodyCall {
     void (*body)(void*);

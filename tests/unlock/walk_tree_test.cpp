@@ -194,8 +194,8 @@ void ProbeAtMatch(const wchar_t* path) {
     }
     Probed.answers.push_back(answers);
 }
-const WalkReport ProbingReport = {Ignore,        IgnoreFile, ProbeAtMatch,
-                                  IgnoreTooLong, nullptr,    nullptr};
+const WalkReport ProbingReport = {Ignore,  IgnoreFile, ProbeAtMatch, IgnoreTooLong,
+                                  nullptr, nullptr,    nullptr};
 
 void WalkProbing(const std::wstring& directory, const std::vector<std::wstring>& probes) {
     Probed = ProbeRecord();
