@@ -216,6 +216,11 @@ void EndGathering() {
         }
     }
     size_t count = RowCount();
+    if (DecryptWindow.rowsAdded > 0 && DecryptWindow.sortColumn >= 0) {
+        // The new rows came at the end: the list is no longer in a column's order.
+        DecryptWindow.sortColumn = -1;
+        ShowSortedColumn();
+    }
     if (DecryptWindow.rowsAdded > 0) {
         status = Format(TextStatusAdded,
                         {std::to_wstring(DecryptWindow.rowsAdded), std::to_wstring(count)});

@@ -89,6 +89,7 @@ void SetIcons(HWND dialog) {
 BOOL SetUpDialog(HWND dialog) {
     DecryptWindow.dialog = dialog;
     DecryptWindow.list = GetDlgItem(dialog, IDC_FILE_LIST);
+    DecryptWindow.sortColumn = -1;
     WindowLanguage.russian = IsRussianUi();
 
     SetWindowTextW(dialog, Text(TextCaption));
@@ -262,6 +263,44 @@ void OpenRowFolder(int row) {
     }
 }
 
+} // namespace
+
+void ShowSortedColumn() {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(DecryptWindow.list, LVM_GETHEADER, 0, 0));
+    for (int i = 0; i < ColumnCount; ++i) {
+        HDITEMW item = {};
+        item.mask = HDI_FORMAT;
+        SendMessageW(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (i == DecryptWindow.sortColumn) {
+            item.fmt |= DecryptWindow.sortDescending ? HDF_SORTDOWN : HDF_SORTUP;
+        }
+        SendMessageW(header, HDM_SETITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+namespace {
+
+// A click on a column's header sorts the rows by it, a second click the other way, with the
+// header's arrow showing which; a job going keeps its rows where they are.
+void SortByColumn(int column) {
+    if (WorkerBusy() || column < 0 || column >= ColumnCount) {
+        return;
+    }
+    DecryptWindow.sortDescending =
+        DecryptWindow.sortColumn == column ? !DecryptWindow.sortDescending : 0;
+    DecryptWindow.sortColumn = column;
+    SortRows(static_cast<ListColumn>(column), DecryptWindow.sortDescending);
+    ShowSortedColumn();
+    // The selection was of places, which now hold other files.
+    LVITEMW none = {};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(DecryptWindow.list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&none));
+    InvalidateRect(DecryptWindow.list, nullptr, FALSE);
+    UpdateControls();
+}
+
 BOOL HandleNotify(LPARAM lParam) {
     NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
     if (header->idFrom != IDC_FILE_LIST) {
@@ -280,6 +319,9 @@ BOOL HandleNotify(LPARAM lParam) {
         return TRUE;
     case NM_DBLCLK:
         OpenRowFolder(reinterpret_cast<NMITEMACTIVATE*>(lParam)->iItem);
+        return TRUE;
+    case LVN_COLUMNCLICK:
+        SortByColumn(reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem);
         return TRUE;
     case LVN_KEYDOWN:
         if (reinterpret_cast<NMLVKEYDOWN*>(lParam)->wVKey == VK_DELETE) {

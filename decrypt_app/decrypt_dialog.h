@@ -37,6 +37,9 @@ struct DecryptWindowRecord {
     int64_t runBytes;    // the sizes of all its files
     int64_t bytesBefore; // of the files whose results are in
     int64_t filesShown;  // results already put into their rows
+    // The column the list was last sorted by (-1: none, the order found) and its direction.
+    int32_t sortColumn;
+    int32_t sortDescending;
 };
 extern DecryptWindowRecord DecryptWindow;
 

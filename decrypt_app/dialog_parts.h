@@ -10,6 +10,9 @@
 #include "decrypt_app/window_texts.h"
 #include "recovery/decrypt_plan.h"
 
+// The header's arrow on the column the rows are sorted by (DecryptWindow.sortColumn), none on
+// the others.
+void ShowSortedColumn();
 // Enables each control for what can be done now: nothing but Stop and Exit while a job goes.
 void UpdateControls();
 void SetStatus(const std::wstring& text);

@@ -1,7 +1,10 @@
 // The rows of the list and the words of their cells.
 #include "decrypt_app/file_rows.h"
 
+#include <windows.h>
+
 #include <algorithm>
+#include <numeric>
 
 #include "decrypt_app/window_texts.h"
 #include "report/check_words.h"
@@ -181,4 +184,39 @@ std::wstring DecimalText(double value) {
         std::replace(text.begin(), text.end(), L'.', L',');
     }
     return text;
+}
+
+void SortRows(ListColumn column, int descending) {
+    size_t count = RowCount();
+    std::vector<size_t> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    if (column == ColumnSize) {
+        const std::vector<CryptFile>& files = FileRows.list.files;
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            return descending ? files[a].size > files[b].size : files[a].size < files[b].size;
+        });
+    } else {
+        // Each row's text once, in capitals, then compared as they stand: a locale's comparison
+        // of each pair took seconds for a list of 100,000.
+        std::vector<std::wstring> keys(count);
+        for (size_t i = 0; i < count; ++i) {
+            keys[i] = CellText(i, column);
+            if (!keys[i].empty()) {
+                CharUpperBuffW(&keys[i][0], static_cast<DWORD>(keys[i].size()));
+            }
+        }
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            return descending ? keys[b] < keys[a] : keys[a] < keys[b];
+        });
+    }
+    std::vector<CryptFile> files;
+    std::vector<RowView> views;
+    files.reserve(count);
+    views.reserve(count);
+    for (size_t place : order) {
+        files.push_back(std::move(FileRows.list.files[place]));
+        views.push_back(FileRows.views[place]);
+    }
+    FileRows.list.files.swap(files);
+    FileRows.views.swap(views);
 }

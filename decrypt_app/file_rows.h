@@ -54,6 +54,11 @@ int IsDecryptedRow(size_t row);
 // clean-up has not been asked about it yet.
 int IsRecycleOfferedRow(size_t row);
 
+// Puts the rows in the order of the column's texts (sizes by their bytes), letters compared
+// without regard to case; rows that tie keep their order, so that sorting by one column and then
+// another orders by both. Only while no job goes: the jobs refer to rows by their places.
+void SortRows(ListColumn column, int descending);
+
 // The language of the words the window takes from the decrypt run's words.
 WordsLanguage WindowWords();
 // What the cell shows, in the window's language.

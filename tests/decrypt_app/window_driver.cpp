@@ -99,6 +99,22 @@ void ClickLater(HWND button) {
     PostMessageW(button, BM_CLICK, 0, 0);
 }
 
+void ClickColumnHeader(const ProgramRun& run, int column) {
+    HWND list = Control(run, IDC_FILE_LIST);
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    int left = 0;
+    for (int i = 0; i < column; ++i) {
+        left += static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
+    }
+    int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
+    RECT bounds;
+    GetClientRect(header, &bounds);
+    LPARAM at = MAKELPARAM(left + width / 2, (bounds.bottom - bounds.top) / 2);
+    PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(header, WM_LBUTTONUP, 0, at);
+    Settle(run);
+}
+
 bool WaitFor(const std::function<bool()>& condition, DWORD limitMs) {
     for (DWORD start = GetTickCount();;) {
         if (condition()) {

@@ -31,6 +31,8 @@ ListRow RowNamed(const ProgramRun& run, const std::wstring& name);
 // Presses a button without waiting for what it does: a button that opens a modal dialog returns
 // only when that dialog closes.
 void ClickLater(HWND button);
+// Clicks the header of the list's column (from 0) as the mouse does, and waits for the window.
+void ClickColumnHeader(const ProgramRun& run, int column);
 // Waits until condition holds, up to limitMs; returns whether it held.
 bool WaitFor(const std::function<bool()>& condition, DWORD limitMs);
 // Waits until every message posted to the window's thread before this call has been handled.
