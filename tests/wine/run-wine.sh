@@ -14,6 +14,12 @@ wine64) loader_path=/usr/lib/wine/wine64 ;;
 *) loader_path=wine ;;
 esac
 
+# The two Windows trees run their tests side by side. A test that needs the machine to itself
+# (Wine's file manager drops the selection it is sent on a busy machine) sets
+# RESCINDO_QUIET_MACHINE: it waits for the test going in the other tree, and the next waits for it.
+exec 8>/tmp/rescindo-machine.lock
+if [ -n "${RESCINDO_QUIET_MACHINE:-}" ]; then flock 8; else flock -s 8; fi
+
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/rescindo-run.XXXXXX")
 out=$scratch/stdout
 err=$scratch/stderr
