@@ -292,11 +292,21 @@ void SortByColumn(int column) {
     DecryptWindow.sortColumn = column;
     SortRows(static_cast<ListColumn>(column), DecryptWindow.sortDescending);
     ShowSortedColumn();
-    // The selection was of places, which now hold other files.
+    // The selection and the focus were of places, which now hold other files. Clearing the state
+    // of every row takes a tenth of a second in a list of 100,000: only rows that have it.
     LVITEMW none = {};
-    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(DecryptWindow.list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(&none));
+    none.stateMask = LVIS_FOCUSED;
+    int focused = static_cast<int>(
+        SendMessageW(DecryptWindow.list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (focused >= 0) {
+        SendMessageW(DecryptWindow.list, LVM_SETITEMSTATE, focused,
+                     reinterpret_cast<LPARAM>(&none));
+    }
+    if (SendMessageW(DecryptWindow.list, LVM_GETSELECTEDCOUNT, 0, 0) > 0) {
+        none.stateMask = LVIS_SELECTED;
+        SendMessageW(DecryptWindow.list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(&none));
+    }
     InvalidateRect(DecryptWindow.list, nullptr, FALSE);
     UpdateControls();
 }

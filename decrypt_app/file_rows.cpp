@@ -215,7 +215,7 @@ void SortRows(ListColumn column, int descending) {
     views.reserve(count);
     for (size_t place : order) {
         files.push_back(std::move(FileRows.list.files[place]));
-        views.push_back(FileRows.views[place]);
+        views.push_back(std::move(FileRows.views[place]));
     }
     FileRows.list.files.swap(files);
     FileRows.views.swap(views);
