@@ -200,7 +200,10 @@ void SortRows(ListColumn column, int descending) {
         // of each pair took seconds for a list of 100,000.
         std::vector<std::wstring> keys(count);
         for (size_t i = 0; i < count; ++i) {
-            keys[i] = CellText(i, column);
+            // A folder's long form orders folders as their shown forms do (network folders
+            // among the drives aside), without making a text for each.
+            keys[i] = column == ColumnFolder ? FolderOf(FileRows.list.files[i].path)
+                                             : CellText(i, column);
             if (!keys[i].empty()) {
                 CharUpperBuffW(&keys[i][0], static_cast<DWORD>(keys[i].size()));
             }
