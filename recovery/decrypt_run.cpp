@@ -222,11 +222,10 @@ void Decrypt(const wchar_t* path, const DecryptReport* report, int dropIfCheckFa
     result->systemError = error;
     if (decrypted == DecryptOk) {
         result->outcome = CryptDecrypted;
-        wchar_t name[DecryptFileNameCapacity];
-        if (DecryptedNameOf(path, DecryptOutputNames, result->outputCounter, name,
-                            DecryptFileNameCapacity)) {
+        std::wstring output = DecryptOutputPathOf(path, *result);
+        if (!output.empty()) {
             result->inputStamp = StampFile(path);
-            result->outputStamp = StampFile((std::wstring(path, FinalNameOf(path)) + name).c_str());
+            result->outputStamp = StampFile(output.c_str());
         }
     } else if (decrypted == DecryptStopped) {
         result->outcome = CryptPending;
@@ -268,12 +267,9 @@ bool DecideByCheck(const wchar_t* path, const DecryptReport* report, CryptFileRe
             taken = tried;
             continue;
         }
-        wchar_t name[DecryptFileNameCapacity];
         for (const CryptFileResult* kept : {&taken, &tried}) {
-            if (DecryptedNameOf(path, DecryptOutputNames, kept->outputCounter, name,
-                                DecryptFileNameCapacity) &&
-                !kept->alreadyDecrypted) {
-                std::wstring output = std::wstring(path, FinalNameOf(path)) + name;
+            std::wstring output = DecryptOutputPathOf(path, *kept);
+            if (!output.empty() && !kept->alreadyDecrypted) {
                 DeleteFileW(output.c_str());
             }
         }

@@ -71,6 +71,9 @@ struct CryptFileResult {
 
 // A result with nothing in it yet: pending, no key, no names.
 CryptFileResult BlankCryptResult();
+// The long path of the output the result names beside its input (a long path too); empty when
+// it names none.
+std::wstring DecryptOutputPathOf(const wchar_t* inputPath, const CryptFileResult& result);
 
 // What the run tells its front end as it goes: the decrypt run's one record of callbacks, as
 // WalkReport is the walk's, so that no front end copies the gathering or the run. Any member may

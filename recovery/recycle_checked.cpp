@@ -6,7 +6,6 @@
 
 #include "recovery/decrypt_file.h"
 #include "recovery/file_stamp.h"
-#include "unlock/path_text.h"
 
 namespace {
 
@@ -64,12 +63,10 @@ int RecycleOffered(const CryptFileResult& result) {
 
 RecycleResult RecycleCheckedCryptFile(const wchar_t* path, const CryptFileResult& result) {
     RecycleResult recycled = {RecycleNotOffered, 0, L""};
-    wchar_t name[DecryptFileNameCapacity];
-    if (!RecycleOffered(result) || !DecryptedNameOf(path, DecryptOutputNames, result.outputCounter,
-                                                    name, DecryptFileNameCapacity)) {
+    std::wstring output = DecryptOutputPathOf(path, result);
+    if (!RecycleOffered(result) || output.empty()) {
         return recycled;
     }
-    std::wstring output = std::wstring(path, FinalNameOf(path)) + name;
     if (!SameFileStamp(StampFile(output.c_str()), result.outputStamp)) {
         recycled.outcome = RecycleOutputChanged;
         return recycled;

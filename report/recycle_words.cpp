@@ -1,7 +1,10 @@
 // The words of the clean-up in both languages: see report/recycle_words.h.
 #include "report/recycle_words.h"
 
+#include <cwchar>
+
 #include "report/decrypt_words.h"
+#include "unlock/path_text.h"
 
 namespace {
 
@@ -43,11 +46,6 @@ const wchar_t* Said(const Phrase& phrase, WordsLanguage language) {
     return language == WordsRussian ? phrase.russian : phrase.english;
 }
 
-std::wstring FinalName(const std::wstring& path) {
-    size_t separator = path.find_last_of(L'\\');
-    return separator == std::wstring::npos ? path : path.substr(separator + 1);
-}
-
 } // namespace
 
 std::wstring RecycleOutcomeWord(RecycleOutcome outcome, WordsLanguage language) {
@@ -69,17 +67,7 @@ std::wstring RecycleWords(const wchar_t* path, const CryptFileResult& result,
         break;
     case RecycleRefused: {
         wchar_t hex[16];
-        const wchar_t digits[] = L"0123456789ABCDEF";
-        int at = 0;
-        hex[at++] = L'0';
-        hex[at++] = L'x';
-        for (int shift = 28; shift >= 0; shift -= 4) {
-            uint32_t digit = (recycled.systemError >> shift) & 0xF;
-            if (digit != 0 || at > 2 || shift == 0) {
-                hex[at++] = digits[digit];
-            }
-        }
-        hex[at] = L'\0';
+        std::swprintf(hex, 16, L"0x%X", static_cast<unsigned>(recycled.systemError));
         value = hex;
         break;
     }
@@ -94,7 +82,8 @@ std::wstring RecycleWords(const wchar_t* path, const CryptFileResult& result,
         words = Said(NotCheckable, language);
     }
     if (!recycled.secondName.empty()) {
-        words += FillPlaces(Said(SecondNameLeft, language), {FinalName(recycled.secondName)});
+        words +=
+            FillPlaces(Said(SecondNameLeft, language), {FinalNameOf(recycled.secondName.c_str())});
     }
     return words;
 }

@@ -19,7 +19,8 @@ import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../tests/recovery"))
 from check_samples import FIXED_TIME, png_chunk  # noqa: E402
-from openssl_oracle import TwoKeyTripleDes, crypt_file, read_built_in_keys  # noqa: E402
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from make_crypt_folder import size_of, write_folder  # noqa: E402
 
 WORDS = [b"alpha", b"beta", b"gamma", b"delta", b"report", b"budget", b"line", b"invoice",
          b"total", b"quarter", b"March", b"customer", b"order", b"shipped", b"the", b"of", b"and"]
@@ -145,19 +146,13 @@ KINDS = [("deflated.zip", deflated_zip), ("stored.zip", stored_zip), ("image.png
 
 
 def main(keys_source, folder, count, mib):
-    keys = read_built_in_keys(keys_source)
-    size = int(mib[:-1]) * 1024 if mib.endswith("k") else int(mib) * 1048576
+    size = size_of(mib)
     rng = random.Random(20260302)
-    listing = []
+    plains = []
     for number in range(count):
         name, make = KINDS[number % len(KINDS)]
-        plain = make(rng, size)
-        file_name = "%02d-%s.crypt" % (number, name)
-        with open(os.path.join(folder, file_name), "wb") as out:
-            out.write(crypt_file(TwoKeyTripleDes(keys[number % 10]), plain))
-        listing.append("%s %d\n" % (file_name, number % 10))
-    with open(os.path.join(folder, "KEYS"), "w") as out:
-        out.writelines(listing)
+        plains.append((name, make(rng, size)))
+    write_folder(keys_source, folder, plains)
 
 
 if __name__ == "__main__":
