@@ -34,24 +34,11 @@ configure win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
 configure win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
 wait "$prefix_job" || { cat "$build/wineprefix.log"; exit 1; }
 
-# The two Windows trees run their tests side by side, each in a prefix of its own (a copy of the
-# first): a prefix's tests run one at a time, since each restarts its wineserver with new drives.
-prefix32=$build/wineprefix32
-if [ ! -f "$prefix32/.rescindo-ready" ]; then
-    rm -rf "$prefix32"
-    cp -a --reflink=auto "$build/wineprefix" "$prefix32"
-fi
-
-run_tree() { # name, prefix
-    RESCINDO_WINEPREFIX=$2 ctest --test-dir "$build/$1" --output-on-failure --timeout 600 \
-        >"$build/$1.ctest.log" 2>&1
-}
-run_tree native "$build/wineprefix"
-run_tree win64 "$build/wineprefix" &
-win64_job=$!
-run_tree win32 "$prefix32" &
-win32_job=$!
-wait "$win64_job" "$win32_job" || true
+export RESCINDO_WINEPREFIX=$build/wineprefix
+for name in native win64 win32; do
+    ctest --test-dir "$build/$name" --output-on-failure --timeout 600 >"$build/$name.ctest.log" 2>&1 ||
+        true
+done
 
 passed=0
 failed=0
