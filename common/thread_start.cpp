@@ -17,6 +17,43 @@ struct ThreadStartRecord {
 // One start at a time in the whole process, from whichever thread it is asked.
 SRWLOCK StartLock = SRWLOCK_INIT;
 
+// Set once a creator has found its identity to be another thread's after a start.
+volatile LONG IdentityShared = 0;
+
+#if defined(__i386__)
+// The calling thread's environment block as the descriptor table gives it now: the selector in
+// FS is loaded into ES, which nothing here relies on, and read through; ES then gets the flat
+// data segment back. FS itself keeps the base it was loaded with.
+const void* IdentityReadAfresh() {
+    const void* self;
+    __asm__ volatile("movw %%fs, %%dx\n\t"
+                     "movw %%dx, %%es\n\t"
+                     "movl %%es:0x18, %0\n\t"
+                     "movw %%ds, %%dx\n\t"
+                     "movw %%dx, %%es"
+                     : "=r"(self)
+                     :
+                     : "edx", "memory");
+    return self;
+}
+
+// The same as FS holds it since it was loaded.
+const void* IdentityAsLoaded() {
+    const void* self;
+    __asm__ volatile("movl %%fs:0x18, %0" : "=r"(self));
+    return self;
+}
+
+bool IdentityStillOwn() {
+    return IdentityReadAfresh() == IdentityAsLoaded();
+}
+#else
+// A 64-bit thread reaches its block through a base register of its own, not through a table.
+bool IdentityStillOwn() {
+    return true;
+}
+#endif
+
 DWORD WINAPI BeginThread(void* argument) {
     ThreadStartRecord* start = static_cast<ThreadStartRecord*>(argument);
     LPTHREAD_START_ROUTINE proc = start->proc;
@@ -47,6 +84,9 @@ HANDLE StartThread(LPTHREAD_START_ROUTINE proc, void* parameter, SIZE_T stackRes
             thread = nullptr;
         } else {
             WaitForSingleObject(start.begun, INFINITE);
+            if (!IdentityStillOwn()) {
+                InterlockedExchange(&IdentityShared, 1);
+            }
         }
     }
     ReleaseSRWLockExclusive(&StartLock);
@@ -57,4 +97,8 @@ HANDLE StartThread(LPTHREAD_START_ROUTINE proc, void* parameter, SIZE_T stackRes
         thread = nullptr;
     }
     return thread;
+}
+
+bool ThreadsKeepTheirIdentity() {
+    return IdentityShared == 0;
 }

@@ -8,6 +8,12 @@
 // other's identity, and both then wait on each other's requests, crash or corrupt their stacks.
 // Starting threads one after another removes the overlap; the check in the new thread keeps a
 // thread that is not itself from doing anything.
+//
+// On such a platform the table also ends up naming only the thread that began last. A thread
+// begun earlier keeps its identity only until the system interrupts it (to hand it the end of an
+// I/O request, for one) and its identity is read afresh from the table: it then takes the last
+// thread's, which has often ended by then, and the process crashes. Work that can be done on one
+// thread is then best done there, on the thread that began last.
 #pragma once
 #include <windows.h>
 
@@ -17,3 +23,8 @@
 // itself to be another (it has then ended without calling proc): the caller does the work some
 // other way, or reports that it could not start.
 HANDLE StartThread(LPTHREAD_START_ROUTINE proc, void* parameter, SIZE_T stackReserve);
+
+// Whether threads keep their own identities while others begin after them. Known from the first
+// StartThread on, where the creator reads its identity afresh from the table once the new thread
+// has begun; until then, true.
+bool ThreadsKeepTheirIdentity();

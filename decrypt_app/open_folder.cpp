@@ -41,6 +41,11 @@ DWORD WINAPI OpenFolderThread(LPVOID parameter) {
 
 void ShowFileInFolder(const std::wstring& longPath) {
     std::wstring* path = new std::wstring(longPath);
+    // A thread begun now would cost a running decryption its identity: the shell is asked here.
+    if (!ThreadsKeepTheirIdentity()) {
+        OpenFolderThread(path);
+        return;
+    }
     HANDLE thread = StartThread(OpenFolderThread, path, 0);
     if (thread == nullptr) {
         delete path;

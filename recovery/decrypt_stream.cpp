@@ -1,7 +1,9 @@
 // One helper thread reads chunks into a ring of fixed buffers and writes them out again, while the
 // caller's thread decrypts each in place as it comes: the disk and the cipher work at the same
 // time, and the file's bytes still pass through one CBC chain in order. Where the machine has a
-// second processor, a second thread decrypts the back half of each large chunk meanwhile.
+// second processor, a second thread decrypts the back half of each large chunk meanwhile. Where
+// threads begun after the caller's would take its identity (common/thread_start.h), the caller's
+// thread does it all in turn.
 #include "recovery/decrypt_stream.h"
 
 #include "crypto/blowfish.h"
@@ -312,7 +314,7 @@ DecryptResult DecryptStream(HANDLE input, const StreamSink* sink, uint64_t size,
     Stream.decryptedSlots = nullptr;
     HANDLE helper = nullptr;
     BackHalf.thread = nullptr;
-    if (size >= OverlapLeastSize) {
+    if (size >= OverlapLeastSize && ThreadsKeepTheirIdentity()) {
         Stream.freeSlots = CreateSemaphoreW(nullptr, RingSlots, RingSlots, nullptr);
         Stream.readSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);
         Stream.decryptedSlots = CreateSemaphoreW(nullptr, 0, RingSlots, nullptr);

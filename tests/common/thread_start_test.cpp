@@ -82,3 +82,30 @@ TEST(StartThread, TheThreadRunsOnTheStackAskedFor) {
     CloseHandle(thread);
     EXPECT_EQ(result, 3);
 }
+
+DWORD WINAPI EndAtOnce(void*) {
+    return 0;
+}
+
+// The product gives up its helper threads where threads do not keep their identities: that must
+// happen exactly where 32-bit code runs through the emulator (the test run says which), or the
+// product crashes there, or loses its speed on real processors.
+TEST(StartThread, ThreadsKeepTheirIdentityExactlyWhereTheyCan) {
+    HANDLE thread = StartThread(EndAtOnce, nullptr, 0);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(thread, 30000), WAIT_OBJECT_0);
+    CloseHandle(thread);
+#if defined(_WIN64)
+    EXPECT_TRUE(ThreadsKeepTheirIdentity());
+#else
+    wchar_t code[16] = L"";
+    GetEnvironmentVariableW(L"RESCINDO_I386_CODE", code, 16);
+    if (lstrcmpW(code, L"native") == 0) {
+        EXPECT_TRUE(ThreadsKeepTheirIdentity());
+    } else if (lstrcmpW(code, L"emulated") == 0) {
+        EXPECT_FALSE(ThreadsKeepTheirIdentity());
+    } else {
+        GTEST_SKIP() << "RESCINDO_I386_CODE does not say how 32-bit code runs here";
+    }
+#endif
+}
