@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
 
 #include "decrypt_app/window_texts.h"
 #include "report/check_words.h"
@@ -186,6 +187,44 @@ std::wstring DecimalText(double value) {
     return text;
 }
 
+// Rows of one folder share a rank: each folder's long form is compared once with the others (as
+// their shown forms order them, network folders among the drives aside), the rows by their ranks.
+// The rows of a folder mostly come one after another, as the walk found them.
+static std::vector<size_t> FolderRanks(int descending) {
+    const std::vector<CryptFile>& files = FileRows.list.files;
+    std::vector<std::wstring> folders;
+    std::unordered_map<std::wstring, size_t> places;
+    std::vector<size_t> folderOfRow(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        std::wstring folder = FolderOf(files[i].path);
+        if (!folder.empty()) {
+            CharUpperBuffW(&folder[0], static_cast<DWORD>(folder.size()));
+        }
+        if (!folders.empty() && folders[folderOfRow[i - 1]] == folder) {
+            folderOfRow[i] = folderOfRow[i - 1];
+            continue;
+        }
+        auto found = places.emplace(folder, folders.size());
+        if (found.second) {
+            folders.push_back(std::move(folder));
+        }
+        folderOfRow[i] = found.first->second;
+    }
+    std::vector<size_t> byText(folders.size());
+    std::iota(byText.begin(), byText.end(), 0);
+    std::sort(byText.begin(), byText.end(), [&](size_t a, size_t b) {
+        return descending ? folders[b] < folders[a] : folders[a] < folders[b];
+    });
+    std::vector<size_t> rankOfFolder(folders.size());
+    for (size_t rank = 0; rank < byText.size(); ++rank) {
+        rankOfFolder[byText[rank]] = rank;
+    }
+    for (size_t& folder : folderOfRow) {
+        folder = rankOfFolder[folder];
+    }
+    return folderOfRow;
+}
+
 void SortRows(ListColumn column, int descending) {
     size_t count = RowCount();
     std::vector<size_t> order(count);
@@ -195,15 +234,16 @@ void SortRows(ListColumn column, int descending) {
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
             return descending ? files[a].size > files[b].size : files[a].size < files[b].size;
         });
+    } else if (column == ColumnFolder) {
+        std::vector<size_t> ranks = FolderRanks(descending);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return ranks[a] < ranks[b]; });
     } else {
         // Each row's text once, in capitals, then compared as they stand: a locale's comparison
         // of each pair took seconds for a list of 100,000.
         std::vector<std::wstring> keys(count);
         for (size_t i = 0; i < count; ++i) {
-            // A folder's long form orders folders as their shown forms do (network folders
-            // among the drives aside), without making a text for each.
-            keys[i] = column == ColumnFolder ? FolderOf(FileRows.list.files[i].path)
-                                             : CellText(i, column);
+            keys[i] = CellText(i, column);
             if (!keys[i].empty()) {
                 CharUpperBuffW(&keys[i][0], static_cast<DWORD>(keys[i].size()));
             }

@@ -260,7 +260,8 @@ TEST_F(DecryptWindow, CheckedFilesGoToTheRecycleBinOnlyWhenConfirmed) {
 }
 
 // A click on a column's header sorts the rows by it, a second click the other way; sizes sort by
-// their bytes, not their texts.
+// their bytes, not their texts; folders by their names without regard to case, the rows of each
+// in the order they had.
 TEST_F(DecryptWindow, ColumnHeadersSortTheRows) {
     for (const char* name : {"report.pdf", "archive.zip", "letter.docx", "notes.odt"}) {
         PlaceCrypt(D + L"\\docs", name);
@@ -268,6 +269,11 @@ TEST_F(DecryptWindow, ColumnHeadersSortTheRows) {
     // A capital sorts among the small letters.
     ASSERT_TRUE(MoveFileW((D + L"\\docs\\archive.zip.crypt").c_str(),
                           (D + L"\\docs\\Memo.zip.crypt").c_str()));
+    ASSERT_TRUE(MakeFolder(D + L"\\docs\\beta") && MakeFolder(D + L"\\docs\\Alpha"));
+    ASSERT_TRUE(MoveFileW(PlaceCrypt(D + L"\\docs\\beta", "report.pdf").c_str(),
+                          (D + L"\\docs\\beta\\apple.pdf.crypt").c_str()));
+    ASSERT_TRUE(MoveFileW(PlaceCrypt(D + L"\\docs\\Alpha", "archive.zip").c_str(),
+                          (D + L"\\docs\\Alpha\\zebra.zip.crypt").c_str()));
     ASSERT_TRUE(StartProgramCaptioned(&run, EnglishCaption, L"D:\\docs"));
     ASSERT_TRUE(WaitUntilIdle(run, RunLimitMs));
     auto names = [&] {
@@ -278,19 +284,30 @@ TEST_F(DecryptWindow, ColumnHeadersSortTheRows) {
         return joined;
     };
     ClickColumnHeader(run, 0);
-    EXPECT_EQ(names(), L"letter.docx.crypt Memo.zip.crypt notes.odt.crypt report.pdf.crypt");
+    EXPECT_EQ(names(), L"apple.pdf.crypt letter.docx.crypt Memo.zip.crypt notes.odt.crypt "
+                       L"report.pdf.crypt zebra.zip.crypt");
     ClickColumnHeader(run, 0);
-    EXPECT_EQ(names(), L"report.pdf.crypt notes.odt.crypt Memo.zip.crypt letter.docx.crypt");
+    EXPECT_EQ(names(), L"zebra.zip.crypt report.pdf.crypt notes.odt.crypt Memo.zip.crypt "
+                       L"letter.docx.crypt apple.pdf.crypt");
+    ClickColumnHeader(run, 0);
+    // The folder's rows come from all over the list sorted by name.
+    ClickColumnHeader(run, 1);
+    EXPECT_EQ(names(), L"letter.docx.crypt Memo.zip.crypt notes.odt.crypt report.pdf.crypt "
+                       L"zebra.zip.crypt apple.pdf.crypt");
+    EXPECT_EQ(ListRows(run).back().folder, L"D:\\docs\\beta");
+    ClickColumnHeader(run, 1);
+    EXPECT_EQ(names(), L"apple.pdf.crypt zebra.zip.crypt letter.docx.crypt Memo.zip.crypt "
+                       L"notes.odt.crypt report.pdf.crypt");
     ClickColumnHeader(run, 2);
     int64_t last = -1;
     for (const ListRow& row : ListRows(run)) {
-        int64_t size = SizeOf(D + L"\\docs\\" + row.name);
+        int64_t size = SizeOf(row.folder + L"\\" + row.name);
         EXPECT_LE(last, size) << Narrow(names());
         last = size;
     }
     // Sorted rows decrypt as well as any.
     ASSERT_TRUE(DecryptAndWait(run, RunLimitMs));
-    EXPECT_EQ(StatusText(run), L"Decrypted 4 of 4 files.");
+    EXPECT_EQ(StatusText(run), L"Decrypted 6 of 6 files.");
 }
 
 // Files and folders dropped onto the window: a folder with its subfolders, a file of it dropped
