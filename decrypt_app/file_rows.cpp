@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string_view>
 #include <unordered_map>
 
 #include "decrypt_app/window_texts.h"
@@ -189,33 +190,39 @@ std::wstring DecimalText(double value) {
 
 // Rows of one folder share a rank: each folder's long form is compared once with the others (as
 // their shown forms order them, network folders among the drives aside), the rows by their ranks.
-// The rows of a folder mostly come one after another, as the walk found them.
+// A row's folder is found as the part of its path before the name, made into no text of its own;
+// the rows of a folder mostly come one after another, as the walk found them.
 static std::vector<size_t> FolderRanks(int descending) {
     const std::vector<CryptFile>& files = FileRows.list.files;
-    std::vector<std::wstring> folders;
-    std::unordered_map<std::wstring, size_t> places;
+    std::vector<std::wstring_view> folders;
+    std::unordered_map<std::wstring_view, size_t> places;
     std::vector<size_t> folderOfRow(files.size());
     for (size_t i = 0; i < files.size(); ++i) {
-        std::wstring folder = FolderOf(files[i].path);
-        if (!folder.empty()) {
-            CharUpperBuffW(&folder[0], static_cast<DWORD>(folder.size()));
-        }
-        if (!folders.empty() && folders[folderOfRow[i - 1]] == folder) {
+        std::wstring_view path = files[i].path;
+        size_t separator = path.rfind(L'\\');
+        std::wstring_view folder = path.substr(0, separator == path.npos ? 0 : separator);
+        if (i > 0 && folders[folderOfRow[i - 1]] == folder) {
             folderOfRow[i] = folderOfRow[i - 1];
             continue;
         }
         auto found = places.emplace(folder, folders.size());
         if (found.second) {
-            folders.push_back(std::move(folder));
+            folders.push_back(folder);
         }
         folderOfRow[i] = found.first->second;
     }
-    std::vector<size_t> byText(folders.size());
+    std::vector<std::wstring> keys(folders.begin(), folders.end());
+    for (std::wstring& key : keys) {
+        if (!key.empty()) {
+            CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+        }
+    }
+    std::vector<size_t> byText(keys.size());
     std::iota(byText.begin(), byText.end(), 0);
-    std::sort(byText.begin(), byText.end(), [&](size_t a, size_t b) {
-        return descending ? folders[b] < folders[a] : folders[a] < folders[b];
+    std::stable_sort(byText.begin(), byText.end(), [&](size_t a, size_t b) {
+        return descending ? keys[b] < keys[a] : keys[a] < keys[b];
     });
-    std::vector<size_t> rankOfFolder(folders.size());
+    std::vector<size_t> rankOfFolder(keys.size());
     for (size_t rank = 0; rank < byText.size(); ++rank) {
         rankOfFolder[byText[rank]] = rank;
     }
