@@ -40,6 +40,10 @@ export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all}
 # that their links stay the same from run to run: a new drive link is seen only by a new
 # wineserver, and starting one (with Wine's services) costs more than most tests take.
 base=${TMPDIR:-/tmp}/rescindo-drives.$(id -u).$(printf '%s' "$prefix" | md5sum | cut -c1-12)
+# Made by this user alone, never a link: everything below it is deleted.
+mkdir -m 700 "$base" 2>/dev/null
+[ -d "$base" ] && [ ! -L "$base" ] && [ -O "$base" ] ||
+    { echo "$base is not a folder of this user's own: remove it" >&2; exit 2; }
 drives=$base/drives
 out=$base/stdout
 err=$base/stderr
