@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_files.h"
 #include "res/decrypt_resource.h"
 #include "tests/decrypt_app/window_driver.h"
 #include "tests/support/program_driver.h"
@@ -126,37 +127,6 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 std::wstring Quoted(const std::wstring& text) {
     return L"\"" + text + L"\"";
-}
-
-bool EndsWithCrypt(const std::wstring& name) {
-    return name.size() >= 6 && _wcsicmp(name.c_str() + name.size() - 6, L".crypt") == 0;
-}
-
-std::vector<std::wstring> FileNamesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE listing = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (listing != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                names.push_back(found.cFileName);
-            }
-        } while (FindNextFileW(listing, &found));
-        FindClose(listing);
-    }
-    return names;
-}
-
-// Deletes the outputs of a run, everything in the folder but the .crypt files, and says how many
-// there were, so that a run that decrypted fewer files than it was given shows.
-int RemoveOutputs(const std::wstring& folder) {
-    int removed = 0;
-    for (const std::wstring& name : FileNamesIn(folder)) {
-        if (!EndsWithCrypt(name)) {
-            removed += DeleteFileW((folder + L"\\" + name).c_str()) ? 1 : 0;
-        }
-    }
-    return removed;
 }
 
 int CountCryptFiles(const std::wstring& folder) {

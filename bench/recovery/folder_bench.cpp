@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_files.h"
+
 namespace {
 
 double Seconds() {
@@ -19,32 +21,8 @@ double Seconds() {
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-std::vector<std::wstring> NamesIn(const std::wstring& folder, const wchar_t* pattern) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE listing = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
-    if (listing != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                names.push_back(found.cFileName);
-            }
-        } while (FindNextFileW(listing, &found));
-        FindClose(listing);
-    }
-    return names;
-}
-
-// Everything in folder but the .crypt files: the outputs of a decryption.
-void RemoveOutputs(const std::wstring& folder) {
-    for (const std::wstring& name : NamesIn(folder, L"*")) {
-        if (name.size() < 6 || name.compare(name.size() - 6, 6, L".crypt") != 0) {
-            DeleteFileW((folder + L"\\" + name).c_str());
-        }
-    }
-}
-
 void RemoveFolder(const std::wstring& folder) {
-    for (const std::wstring& name : NamesIn(folder, L"*")) {
+    for (const std::wstring& name : FileNamesIn(folder)) {
         DeleteFileW((folder + L"\\" + name).c_str());
     }
     RemoveDirectoryW(folder.c_str());
@@ -54,7 +32,7 @@ void RemoveFolder(const std::wstring& folder) {
 int CopyFolder(const std::wstring& from, const std::wstring& to) {
     CreateDirectoryW(to.c_str(), nullptr);
     int failed = 0;
-    for (const std::wstring& name : NamesIn(from, L"*.crypt")) {
+    for (const std::wstring& name : FileNamesIn(from, L"*.crypt")) {
         failed += !CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), TRUE);
     }
     return failed;
