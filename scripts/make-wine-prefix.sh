@@ -3,6 +3,8 @@
 # root is never visible), headless graphics unless a display is asked for, no crash dialog,
 # the classic look. Does nothing when DIR already holds a finished prefix.
 #   make-wine-prefix.sh DIR [--display]
+#   make-wine-prefix.sh DIR --copy-of PREFIX   DIR as a copy of the finished PREFIX, which no Wine
+#                                               program may be using
 set -euo pipefail
 dir=$(realpath -m "$1")
 mode=${2:-}
@@ -29,6 +31,19 @@ if [ -f "$dir/.rescindo-ready" ]; then
 fi
 
 rm -rf "$dir"
+if [ "$mode" = --copy-of ]; then
+    original=$(realpath -m "${3:?--copy-of needs the prefix to copy}")
+    [ -f "$original/.rescindo-ready" ] || { echo "no finished Wine prefix at $original" >&2; exit 1; }
+    cp -a "$original" "$dir"
+    # The copy gets a wineserver of its own, started with its own drives (tests/wine/run-wine.sh).
+    rm -f "$dir/.rescindo-ready" "$dir/.rescindo-server" "$dir/wineserver"
+    for link in "$dir"/dosdevices/*; do
+        case $(basename "$link") in c:) ;; *) rm -f "$link" ;; esac
+    done
+    unlink_home "$dir"
+    touch "$dir/.rescindo-ready"
+    exit 0
+fi
 mkdir -p "$dir/dosdevices" "$dir/drive_c"
 # With dosdevices holding only c: before the first boot, Wine never creates z:.
 ln -s ../drive_c "$dir/dosdevices/c:"

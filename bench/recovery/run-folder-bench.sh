@@ -9,6 +9,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 runs=${1:-3}
 export RESCINDO_WINEPREFIX=${RESCINDO_WINEPREFIX:-$root/build/wineprefix}
 "$root/scripts/make-wine-prefix.sh" "$RESCINDO_WINEPREFIX"
+# The product tree builds its benchmarks only when asked.
+cmake --build "$root/build/win32" --target folder_bench -- --no-print-directory >/dev/null
 work=$(mktemp -d "${TMPDIR:-/tmp}/rescindo-folder.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 

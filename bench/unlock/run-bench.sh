@@ -18,6 +18,8 @@ RESCINDO_DRIVES=d "$root/tests/wine/run-wine.sh" wine64 \
     "$(unix_path "$win64/cli/rescindo-cli.exe")"
 [ "$win32" = none ] && exit 0
 echo
+# The product tree builds its benchmarks only when asked.
+cmake --build "$win32" --target unlock_bench -- --no-print-directory >/dev/null
 echo "== product build (32-bit) under 32-bit Wine (where 32-bit code runs emulated, compare its"
 echo "   ratios, not its rates)"
 RESCINDO_DRIVES=d "$root/tests/wine/run-wine.sh" wine \

@@ -1,2 +1,2 @@
-// The source the shared precompiled GoogleTest header is made with (tests/CMakeLists.txt).
+// The source the shared precompiled headers are made with (tests/CMakeLists.txt).
 #include <gtest/gtest.h>

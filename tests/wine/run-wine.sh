@@ -31,9 +31,14 @@ esac
 # Builds and other runs may go on beside this one, holding the machine's lock shared. A test that
 # needs the machine to itself (Wine's file manager drops the selection it is sent on a busy
 # machine) sets RESCINDO_QUIET_MACHINE: it waits for them, and the next waits for it. Nothing
-# Wine starts keeps the lock.
+# Wine starts keeps either lock.
 exec 8>/tmp/rescindo-machine.lock
 if [ -n "${RESCINDO_QUIET_MACHINE:-}" ]; then flock 8; else flock -s 8; fi
+# One run at a time in a prefix: its drives and its wineserver's settings are the run's. Tests that
+# need no Wine run beside (ctest -j). Taken after the machine's lock, so that a run waiting for a
+# quiet machine keeps no other run of the prefix waiting.
+exec 7>"$prefix.lock"
+flock 7
 
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all}
 # The drives live in one folder per prefix below TMPDIR, emptied before and after every run, so
@@ -92,7 +97,7 @@ if [ "$(cat "$settings_file" 2>/dev/null)" != "$settings" ]; then
     mkdir -p "$drives"
     for letter in ${RESCINDO_DRIVES:-}; do ln -s "$drives/$letter" "$prefix/dosdevices/$letter:"; done
     # It stays a while after its last process, for the next run with the same settings.
-    wineserver -p 20 </dev/null >/dev/null 2>&1 8>&-
+    wineserver -p 20 </dev/null >/dev/null 2>&1 7>&- 8>&-
     printf '%s' "$settings" >"$settings_file"
 fi
 empty_drives
@@ -106,7 +111,7 @@ fi
 
 # Wine's helper processes inherit our output handles; writing to files keeps CTest from
 # waiting on them.
-"${loader_path[@]}" "$@" >"$out" 2>"$err" </dev/null 8>&-
+"${loader_path[@]}" "$@" >"$out" 2>"$err" </dev/null 7>&- 8>&-
 status=$?
 cat "$out"
 grep -v -E '^(fixme|err:(ole|winediag)|[0-9a-f]+:fixme)' "$err" >&2
