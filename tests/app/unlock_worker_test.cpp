@@ -151,22 +151,16 @@ TEST_F(WholeRun, ProgressOfEachDriveAgainstItsOwnUsedBytes) {
 
 TEST_F(WholeRun, DeepestTreeOnTheWorkersOwnStack) {
     // 500 levels: about 2.4 MiB of the walk's stack, more than a thread's default 1 MiB holds.
-    std::wstring folder = L"\\\\?\\D:";
-    for (int level = 1; level <= 500; ++level) {
-        folder += L"\\d";
-        ASSERT_TRUE(MakeFolder(folder)) << level;
-    }
+    std::wstring folder = MakeNestedFolders(L"\\\\?\\D:", L"d", 500);
+    ASSERT_EQ(folder.size(), 6u + 2 * 500);
     ASSERT_TRUE(WriteWhole(folder + L"\\a b-c ", "at 500"));
     RunOutcome outcome = RunWholeUnlock();
     ASSERT_TRUE(outcome.ended);
     EXPECT_EQ(outcome.text, L"Unlocked 1 file(s)");
     EXPECT_EQ(ReadWhole(folder + L"\\a"), "at 500");
-    // Removed bottom-up by known paths: listing each level again would cost far more.
+    // Taken apart by known paths: listing each level again would cost far more.
     DeleteFileW((folder + L"\\a").c_str());
-    while (folder.size() > 6) {
-        RemoveDirectoryW(folder.c_str());
-        folder.resize(folder.size() - 2);
-    }
+    EXPECT_TRUE(RemoveNestedFolders(L"\\\\?\\D:", L"d", 500));
 }
 
 // The 64-bit system folder and the 32-bit one. A 32-bit process reaches the first only through

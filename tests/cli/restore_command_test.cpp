@@ -38,11 +38,7 @@ TEST_F(RestoreCommand, ExitCodes) {
 TEST_F(RestoreCommand, DeepestTreeIsWalked) {
     // 505 folders "d" and a damaged file whose path is 1023 characters, the most the walk
     // holds: about 2.4 MiB of the walk's stack, more than a main thread's 1 MiB.
-    std::wstring folder = D;
-    for (int level = 1; level <= 505; ++level) {
-        folder += L"\\d";
-        ASSERT_TRUE(MakeFolder(folder)) << level;
-    }
+    std::wstring folder = MakeNestedFolders(D, L"d", 505);
     ASSERT_EQ(folder.size() + 7, 1023u);
     ASSERT_TRUE(WriteWhole(folder + L"\\a b-c ", "deep"));
     CliResult restore = RunCli({L"restore", L"--json", L"D:"});
@@ -53,10 +49,7 @@ TEST_F(RestoreCommand, DeepestTreeIsWalked) {
     EXPECT_EQ(lines[1]["restored"], 1);
     EXPECT_EQ(ReadWhole(folder + L"\\a"), "deep");
     DeleteFileW((folder + L"\\a").c_str());
-    while (folder.size() > 6) {
-        RemoveDirectoryW(folder.c_str());
-        folder.resize(folder.size() - 2);
-    }
+    EXPECT_TRUE(RemoveNestedFolders(D, L"d", 505));
 }
 
 } // namespace

@@ -58,6 +58,38 @@ bool MakeFolder(const std::wstring& path) {
     return CreateDirectoryW(Long(path).c_str(), nullptr) != 0;
 }
 
+std::wstring MakeNestedFolders(const std::wstring& parent, const std::wstring& name, int levels) {
+    const std::wstring chain = Long(parent + L"\\" + name);
+    const std::wstring top = Long(parent + L"\\" + name + L".top");
+    if (!CreateDirectoryW(chain.c_str(), nullptr)) {
+        return L"";
+    }
+    for (int level = 2; level <= levels; ++level) {
+        if (!CreateDirectoryW(top.c_str(), nullptr) ||
+            !MoveFileW(chain.c_str(), (top + L"\\" + name).c_str()) ||
+            !MoveFileW(top.c_str(), chain.c_str())) {
+            return L"";
+        }
+    }
+    std::wstring deepest = chain;
+    for (int level = 2; level <= levels; ++level) {
+        deepest += L"\\" + name;
+    }
+    return deepest;
+}
+
+bool RemoveNestedFolders(const std::wstring& parent, const std::wstring& name, int levels) {
+    const std::wstring chain = Long(parent + L"\\" + name);
+    const std::wstring rest = Long(parent + L"\\" + name + L".rest");
+    for (int level = levels; level >= 2; --level) {
+        if (!MoveFileW((chain + L"\\" + name).c_str(), rest.c_str()) ||
+            !RemoveDirectoryW(chain.c_str()) || !MoveFileW(rest.c_str(), chain.c_str())) {
+            return false;
+        }
+    }
+    return RemoveDirectoryW(chain.c_str()) != 0;
+}
+
 bool WriteWhole(const std::wstring& path, const void* data, size_t size) {
     HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

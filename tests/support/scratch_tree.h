@@ -8,6 +8,12 @@
 #include <string>
 
 bool MakeFolder(const std::wstring& path);
+// Folders `levels` deep below parent, each named `name`; returns the deepest one, or "" when one
+// could not be made. Wine looks up every level of each path it is given, so the chain is made
+// from the inside out by moves of the chain so far into a new top, each naming two levels at most.
+// RemoveNestedFolders takes the same chain apart the same way, once its deepest folder is empty.
+std::wstring MakeNestedFolders(const std::wstring& parent, const std::wstring& name, int levels);
+bool RemoveNestedFolders(const std::wstring& parent, const std::wstring& name, int levels);
 // Creates the file, or replaces what it held.
 bool WriteWhole(const std::wstring& path, const void* data, size_t size);
 bool WriteWhole(const std::wstring& path, const std::string& data);
