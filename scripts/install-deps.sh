@@ -39,6 +39,21 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 echo "installing: ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq >/dev/null
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# A mirror in the middle of a sync serves index files of the wrong size for a
+# while: try again, and go on with whatever lists came down if it never settles
+# (the install then says plainly which package it cannot find).
+for attempt in 1 2 3 4 5; do
+  "${sudo_cmd[@]}" apt-get update -qq >/dev/null && break
+  echo "apt-get update failed (attempt $attempt of 5); trying again in 15 s" >&2
+  sleep 15
+done
+install=("${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends)
+if ! "${install[@]}" "${missing[@]}" >/dev/null; then
+  # With one architecture's update index missing, 32-bit and 64-bit copies of a
+  # library no longer come in the same version. The release's own suite has
+  # both: take its versions where they differ.
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  echo "install failed; trying again with the versions of $codename itself" >&2
+  "${install[@]}" -t "$codename" "${missing[@]}" >/dev/null
+fi
 enable_i386_emulation
