@@ -79,10 +79,13 @@ std::vector<std::wstring> RestoredNames(const std::wstring& folder) {
 TEST_F(RestoreCommand, EveryRenameMadeIsInTheJournalWhenPrintingBlocks) {
     std::wstring folder = D + L"\\many";
     ASSERT_TRUE(MakeFolder(folder));
-    const int count = 3000; // lines of about 60 bytes: far more than any pipe holds
+    // Lines of about 450 bytes, 180 KB in all: far more than any pipe holds, in few files.
+    const int count = 400;
+    const std::wstring padding(200, L'x');
     for (int i = 0; i < count; ++i) {
-        ASSERT_TRUE(WriteWhole(folder + L"\\file" + std::to_wstring(10000 + i) + L".txt a-b ",
-                               std::to_string(i)));
+        ASSERT_TRUE(
+            WriteWhole(folder + L"\\file" + std::to_wstring(10000 + i) + padding + L".txt a-b ",
+                       std::to_string(i)));
     }
     Tree before = Snapshot(D);
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
