@@ -288,3 +288,8 @@ std::vector<nlohmann::json> OfKind(const std::vector<nlohmann::json>& objects, c
     }
     return found;
 }
+
+nlohmann::json Summary(const std::vector<nlohmann::json>& lines) {
+    std::vector<nlohmann::json> summaries = OfKind(lines, "summary");
+    return summaries.size() == 1 ? summaries[0] : nlohmann::json();
+}

@@ -49,3 +49,5 @@ std::vector<std::string> Lines(const std::string& text);
 std::vector<nlohmann::json> JsonLines(const std::string& text);
 // The objects of one kind.
 std::vector<nlohmann::json> OfKind(const std::vector<nlohmann::json>& objects, const char* kind);
+// The run's one summary; null when there is not exactly one.
+nlohmann::json Summary(const std::vector<nlohmann::json>& lines);

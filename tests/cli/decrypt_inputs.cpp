@@ -35,8 +35,3 @@ std::map<std::string, nlohmann::json> FilesByPath(const std::vector<nlohmann::js
     }
     return files;
 }
-
-nlohmann::json Summary(const std::vector<nlohmann::json>& lines) {
-    std::vector<nlohmann::json> summaries = OfKind(lines, "summary");
-    return summaries.size() == 1 ? summaries[0] : nlohmann::json();
-}

@@ -19,5 +19,3 @@ std::wstring Place(const std::wstring& folder, const char* name);
 
 // The file objects of a --json run by their paths.
 std::map<std::string, nlohmann::json> FilesByPath(const std::vector<nlohmann::json>& lines);
-// The run's one summary; null when there is not exactly one.
-nlohmann::json Summary(const std::vector<nlohmann::json>& lines);

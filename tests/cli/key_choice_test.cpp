@@ -8,7 +8,7 @@
 
 namespace {
 
-int RunNothing(const CommandCall&) {
+int DecryptNothing(const CommandCall&) {
     return 0;
 }
 
@@ -16,7 +16,7 @@ int RunNothing(const CommandCall&) {
 const OptionSpec DecryptOptions[] = {
     {OptionKey, 1},          {OptionAuto, 0}, {OptionPair, 2}, {OptionPassword, 0},
     {OptionPasswordFile, 1}, {L"--json", 0},  {L"--quiet", 0}, {nullptr, 0}};
-const CommandSpec Decrypt = {L"decrypt", DecryptOptions, 1, -1, L"PATH", RunNothing, L"",
+const CommandSpec Decrypt = {L"decrypt", DecryptOptions, 1, -1, L"PATH", DecryptNothing, L"",
                              L"",        nullptr};
 
 struct ChoiceCase {
@@ -27,7 +27,7 @@ struct ChoiceCase {
 };
 
 // For a refusal, `chosen` is the reason and the method and source are not looked at.
-const ChoiceCase Cases[] = {
+const ChoiceCase ChoiceCases[] = {
     // The default, and each way alone.
     {{}, KeyByType, NoPassword, L""},
     {{L"--json", L"--quiet"}, KeyByType, NoPassword, L""},
@@ -128,7 +128,7 @@ std::wstring Chosen(const KeyChoice& choice) {
     return text;
 }
 
-std::string Shown(const std::vector<const wchar_t*>& options) {
+std::string ShownDecryptLine(const std::vector<const wchar_t*>& options) {
     std::string text = "decrypt";
     for (const wchar_t* option : options) {
         text += " \"" + Utf8(option) + "\"";
@@ -137,17 +137,18 @@ std::string Shown(const std::vector<const wchar_t*>& options) {
 }
 
 TEST(KeyChoice, EveryCombinationOfTheTable) {
-    for (const ChoiceCase& c : Cases) {
+    for (const ChoiceCase& c : ChoiceCases) {
         std::vector<const wchar_t*> line = {L"rescindo-cli", L"decrypt"};
         line.insert(line.end(), c.options.begin(), c.options.end());
         line.push_back(L"D:\\");
         ParsedArguments parsed =
             ParseArguments(static_cast<int>(line.size()), line.data(), &Decrypt, 1);
-        ASSERT_EQ(parsed.verdict, ParsedCommand) << Shown(c.options) << ": " << Utf8(parsed.reason);
+        ASSERT_EQ(parsed.verdict, ParsedCommand)
+            << ShownDecryptLine(c.options) << ": " << Utf8(parsed.reason);
         KeyChoice choice;
         std::wstring reason = L"untouched";
         int chosen = ChooseKey(parsed.call, &choice, &reason);
-        SCOPED_TRACE(Shown(c.options));
+        SCOPED_TRACE(ShownDecryptLine(c.options));
         if (IsRefusal(c)) {
             EXPECT_EQ(chosen, 0);
             EXPECT_EQ(Utf8(reason), Utf8(c.chosen));

@@ -39,11 +39,6 @@ std::vector<Json> Entries(const std::string& out) {
     return entries;
 }
 
-Json Summary(const std::string& out) {
-    std::vector<Json> summaries = OfKind(JsonLines(out), "summary");
-    return summaries.empty() ? Json() : summaries.back();
-}
-
 TEST(ScanAndRestore, AgreeOnEveryTree) {
     for (const TreeCase& tree : Trees) {
         std::wstring path = std::wstring(L"T:\\") + tree.folder;
@@ -62,8 +57,8 @@ TEST(ScanAndRestore, AgreeOnEveryTree) {
         EXPECT_EQ(Entries(scan.out), Entries(restore.out)) << name << "\nscan:\n"
                                                            << scan.out << "restore:\n"
                                                            << restore.out;
-        Json scanned = Summary(scan.out);
-        Json restored = Summary(restore.out);
+        Json scanned = Summary(JsonLines(scan.out));
+        Json restored = Summary(JsonLines(restore.out));
         EXPECT_EQ(scanned["damaged"], tree.damaged) << name << "\n" << scan.out;
         EXPECT_EQ(scanned["would_restore"], restored["restored"]) << name;
         for (const char* count : {"folders", "files", "damaged", "left", "folders_not_searched"}) {

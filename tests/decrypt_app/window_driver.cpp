@@ -13,7 +13,6 @@ const wchar_t RussianCaption[] = L"Rescindo: расшифровка файлов
 namespace {
 
 const DWORD PollMs = 20;
-const UINT MessageLimitMs = 5000;
 const DWORD DialogLimitMs = 20000;
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

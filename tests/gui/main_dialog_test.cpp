@@ -85,7 +85,6 @@ class MainDialog : public testing::Test {
     void TearDown() override { StopProgram(&run); }
     ProgramRun run = {};
 };
-} // namespace
 
 TEST_F(MainDialog, ShowsEnglishTextsAndLayout) {
     ASSERT_TRUE(StartProgram(&run));
@@ -296,3 +295,5 @@ TEST_F(MainDialog, ShowsRussianTextsAndResult) {
     Click(GetDlgItem(run.dialog, IDC_EXIT));
     EXPECT_EQ(WaitForExit(&run, ExitLimitMs), 0);
 }
+
+} // namespace

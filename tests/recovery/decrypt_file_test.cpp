@@ -13,6 +13,7 @@
 #include "tests/support/hex.h"
 #include "tests/recovery/crypt_fixtures.h"
 #include "tests/recovery/removed_files.h"
+#include "tests/support/failing_file_calls.h"
 #include "tests/support/import_hook.h"
 #include "tests/support/scratch_tree.h"
 #include "common/run_state.h"
@@ -307,31 +308,17 @@ TEST_F(CryptFileDecryptor, SizeIsSixtyFourBitsAndAFailedQueryReturnsFour) {
     EXPECT_EQ(ListFolder(folder), L"s.crypt"); // nothing is left of either
 }
 
-int WritesBeforeFailure;
-decltype(&WriteFile) RealWriteFile;
-BOOL WINAPI WriteThenFail(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
-                          LPOVERLAPPED overlapped) {
-    if (WritesBeforeFailure-- == 0) {
-        SetLastError(ERROR_DISK_FULL);
-        return FALSE;
-    }
-    return RealWriteFile(file, data, size, written, overlapped);
-}
-
 TEST_F(CryptFileDecryptor, FailedWriteReturnsFiveWithItsReasonAndRemovesTheWrittenPart) {
     std::wstring folder = MakeScratchFolder(L"write");
     uint32_t index = FixtureOfSize(CryptFixtureKeyIndex, 16384);
     std::wstring input = PlaceFixture(folder, L"w.crypt", index);
-    WritesBeforeFailure = 1;
-    RealWriteFile = reinterpret_cast<decltype(&WriteFile)>(
-        ReplaceImport("kernel32.dll", "WriteFile", reinterpret_cast<void*>(&WriteThenFail)));
-    ASSERT_NE(RealWriteFile, nullptr);
+    ASSERT_TRUE(FailWriteFileAfter(1, ERROR_DISK_FULL));
     wchar_t output[DecryptNameCapacity];
     uint32_t error = 0;
     StartRecordingRemovals();
     DecryptResult result = DecryptCryptFileTo(input.c_str(), nullptr, output, &error);
     std::vector<RemovedFile> removed = StopRecordingRemovals();
-    ReplaceImport("kernel32.dll", "WriteFile", reinterpret_cast<void*>(RealWriteFile));
+    StopFailingWriteFile();
     EXPECT_EQ(result, DecryptWriteFailed);
     EXPECT_EQ(error, static_cast<uint32_t>(ERROR_DISK_FULL));
     EXPECT_EQ(output[0], L'\0');
@@ -345,32 +332,18 @@ TEST_F(CryptFileDecryptor, FailedWriteReturnsFiveWithItsReasonAndRemovesTheWritt
     EXPECT_EQ(RunState.UnlockedCount, 0);
 }
 
-int ReadsBeforeFailure;
-decltype(&ReadFile) RealReadFile;
-BOOL WINAPI ReadThenFail(HANDLE file, LPVOID data, DWORD size, LPDWORD got,
-                         LPOVERLAPPED overlapped) {
-    if (ReadsBeforeFailure-- == 0) {
-        SetLastError(ERROR_CRC);
-        return FALSE;
-    }
-    return RealReadFile(file, data, size, got, overlapped);
-}
-
 TEST_F(CryptFileDecryptor, FailedReadReturnsFourWithItsReasonAndRemovesTheWrittenPart) {
     std::wstring folder = MakeScratchFolder(L"read");
     uint32_t index = FixtureOfSize(256, 16384);
     std::wstring input = PlaceFixture(folder, L"r.crypt", index);
     RunState.KeySelector = KeySelectorPassword;
-    ReadsBeforeFailure = 1;
-    RealReadFile = reinterpret_cast<decltype(&ReadFile)>(
-        ReplaceImport("kernel32.dll", "ReadFile", reinterpret_cast<void*>(&ReadThenFail)));
-    ASSERT_NE(RealReadFile, nullptr);
+    ASSERT_TRUE(FailReadFileAfter(1, ERROR_CRC));
     wchar_t output[DecryptNameCapacity];
     uint32_t error = 0;
     StartRecordingRemovals();
     DecryptResult result = DecryptCryptFileTo(input.c_str(), nullptr, output, &error);
     std::vector<RemovedFile> removed = StopRecordingRemovals();
-    ReplaceImport("kernel32.dll", "ReadFile", reinterpret_cast<void*>(RealReadFile));
+    StopFailingReadFile();
     EXPECT_EQ(result, DecryptReadFailed);
     EXPECT_EQ(error, static_cast<uint32_t>(ERROR_CRC));
     ASSERT_EQ(removed.size(), 1u);

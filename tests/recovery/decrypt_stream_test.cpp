@@ -17,6 +17,7 @@
 #include "tests/recovery/crypt_fixtures.h"
 #include "tests/support/hex.h"
 #include "tests/recovery/removed_files.h"
+#include "tests/support/failing_file_calls.h"
 #include "tests/support/import_hook.h"
 #include "tests/support/scratch_tree.h"
 #include "common/run_state.h"
@@ -111,28 +112,6 @@ TEST_F(CryptFileDecryptorLarge, WithoutAHelperThreadTheResultIsTheSame) {
     EXPECT_EQ(FirstDifference(output, expected), "");
 }
 
-int CallsBeforeFailure;
-decltype(&ReadFile) RealReadFile;
-decltype(&WriteFile) RealWriteFile;
-
-BOOL WINAPI ReadThenFail(HANDLE file, LPVOID data, DWORD size, LPDWORD got,
-                         LPOVERLAPPED overlapped) {
-    if (CallsBeforeFailure-- == 0) {
-        SetLastError(ERROR_CRC);
-        return FALSE;
-    }
-    return RealReadFile(file, data, size, got, overlapped);
-}
-
-BOOL WINAPI WriteThenFail(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
-                          LPOVERLAPPED overlapped) {
-    if (CallsBeforeFailure-- == 0) {
-        SetLastError(ERROR_DISK_FULL);
-        return FALSE;
-    }
-    return RealWriteFile(file, data, size, written, overlapped);
-}
-
 // The sixth read or the seventh write fails: chunks of 8, 16, 32, 64 and 128 KiB are read
 // before the one, those and one of 256 KiB written before the other.
 TEST_F(CryptFileDecryptorLarge, AFailurePartWayWritesTheChunksBeforeItThenRemovesThem) {
@@ -145,19 +124,13 @@ TEST_F(CryptFileDecryptorLarge, AFailurePartWayWritesTheChunksBeforeItThenRemove
     uint32_t readError = 0, writeError = 0;
 
     StartRecordingRemovals();
-    CallsBeforeFailure = 5;
-    RealReadFile = reinterpret_cast<decltype(&ReadFile)>(
-        ReplaceImport("kernel32.dll", "ReadFile", reinterpret_cast<void*>(&ReadThenFail)));
-    ASSERT_NE(RealReadFile, nullptr);
+    ASSERT_TRUE(FailReadFileAfter(5, ERROR_CRC));
     DecryptResult readResult = DecryptCryptFileTo(input.c_str(), nullptr, output, &readError);
-    ReplaceImport("kernel32.dll", "ReadFile", reinterpret_cast<void*>(RealReadFile));
+    StopFailingReadFile();
 
-    CallsBeforeFailure = 6;
-    RealWriteFile = reinterpret_cast<decltype(&WriteFile)>(
-        ReplaceImport("kernel32.dll", "WriteFile", reinterpret_cast<void*>(&WriteThenFail)));
-    ASSERT_NE(RealWriteFile, nullptr);
+    ASSERT_TRUE(FailWriteFileAfter(6, ERROR_DISK_FULL));
     DecryptResult writeResult = DecryptCryptFileTo(input.c_str(), nullptr, output, &writeError);
-    ReplaceImport("kernel32.dll", "WriteFile", reinterpret_cast<void*>(RealWriteFile));
+    StopFailingWriteFile();
     std::vector<RemovedFile> removed = StopRecordingRemovals();
 
     EXPECT_EQ(readResult, DecryptReadFailed);

@@ -13,7 +13,7 @@
 #include "recovery/password_key.h"
 #include "tests/recovery/cipher_state_reset.h"
 #include "tests/support/hex.h"
-#include "tests/support/import_hook.h"
+#include "tests/support/failing_file_calls.h"
 #include "tests/recovery/key_samples.h"
 #include "tests/support/scratch_tree.h"
 #include "tests/support/wide_text.h"
@@ -117,13 +117,6 @@ TEST_F(KeyFiles, ARealExecutableIsKnownByItsHeaders) {
     EXPECT_EQ(ListFolder(folder), L"tool.exe.crypt");
 }
 
-decltype(&ReadFile) RealReadFile;
-BOOL WINAPI FailingRead(HANDLE, LPVOID, DWORD, LPDWORD done, LPOVERLAPPED) {
-    *done = 0;
-    SetLastError(ERROR_CRC);
-    return FALSE;
-}
-
 TEST_F(KeyFiles, OddInputsHaveTheirOwnAnswersAndNothingIsWritten) {
     std::wstring folder = MakeScratchFolder(L"odd");
     std::wstring pdf = PlaceEncrypted(folder, SampleNamed("report.pdf"));
@@ -159,11 +152,9 @@ TEST_F(KeyFiles, OddInputsHaveTheirOwnAnswersAndNothingIsWritten) {
     KeyMatch match;
     EXPECT_EQ(IdentifyCryptFileKey(pdf.c_str(), 1, &match), KeyOpenFailed);
     CloseHandle(held);
-    RealReadFile = reinterpret_cast<decltype(&ReadFile)>(
-        ReplaceImport("kernel32.dll", "ReadFile", reinterpret_cast<void*>(&FailingRead)));
-    ASSERT_NE(RealReadFile, nullptr);
+    ASSERT_TRUE(FailReadFileAfter(0, ERROR_CRC));
     KeySearchResult failedRead = IdentifyCryptFileKey(pdf.c_str(), 1, &match);
-    ReplaceImport("kernel32.dll", "ReadFile", reinterpret_cast<void*>(RealReadFile));
+    StopFailingReadFile();
     EXPECT_EQ(failedRead, KeyReadFailed);
     EXPECT_EQ(IdentifyCryptFileKey(pdf.c_str(), 1, &match), KeyFound);
     EXPECT_EQ(match.selector, 0);

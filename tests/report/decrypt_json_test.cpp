@@ -13,7 +13,7 @@ namespace {
 
 using Json = nlohmann::json;
 
-const wchar_t Input[] = L"\\\\?\\D:\\docs\\report.pdf.crypt";
+const wchar_t ReportedInput[] = L"\\\\?\\D:\\docs\\report.pdf.crypt";
 
 CryptFileResult Result(CryptOutcome outcome, CryptReason reason) {
     CryptFileResult result = ResultOf(outcome, reason);
@@ -42,7 +42,7 @@ TEST(DecryptJson, DecryptedFile) {
     result.selector = 3;
     result.decryptResult = DecryptOk;
     result.outputCounter = 0;
-    Json file = Parsed(DecryptFileJson(Input, result));
+    Json file = Parsed(DecryptFileJson(ReportedInput, result));
     EXPECT_EQ(Fields(file),
               (std::set<std::string>{"kind", "outcome", "path", "bytes", "key", "output", "result",
                                      "already_decrypted", "check"}));
@@ -57,11 +57,11 @@ TEST(DecryptJson, DecryptedFile) {
     EXPECT_EQ(file["result"], 0);
 
     result.selector = KeySelectorPassword;
-    EXPECT_EQ(Parsed(DecryptFileJson(Input, result))["key"], "password");
+    EXPECT_EQ(Parsed(DecryptFileJson(ReportedInput, result))["key"], "password");
 
     // An unfinished file of an earlier run beside it is named, whatever the outcome.
     result.leftoverCounter = DecryptNameBare;
-    file = Parsed(DecryptFileJson(Input, result));
+    file = Parsed(DecryptFileJson(ReportedInput, result));
     EXPECT_EQ(file["unfinished_leftover"], "D:\\docs\\report.pdf.part");
     EXPECT_EQ(file["output"], "D:\\docs\\report.pdf(0)");
 }
@@ -70,7 +70,7 @@ TEST(DecryptJson, NotIdentifiedFileWithTheKeysThatFitted) {
     CryptFileResult result = Result(CryptNotIdentified, CryptReasonKeySearch);
     result.keyResult = KeySeveralFit;
     result.fittingKeys = (1u << 4) | (1u << 0) | PasswordKeyBit;
-    Json file = Parsed(DecryptFileJson(Input, result));
+    Json file = Parsed(DecryptFileJson(ReportedInput, result));
     EXPECT_EQ(Fields(file), (std::set<std::string>{"kind", "outcome", "path", "bytes",
                                                    "fitting_keys", "reason"}));
     EXPECT_EQ(file["outcome"], "not_identified");
@@ -79,12 +79,12 @@ TEST(DecryptJson, NotIdentifiedFileWithTheKeysThatFitted) {
 
     result.keyResult = KeyNoSignature;
     result.fittingKeys = 0;
-    file = Parsed(DecryptFileJson(Input, result));
+    file = Parsed(DecryptFileJson(ReportedInput, result));
     EXPECT_FALSE(file.contains("fitting_keys"));
     EXPECT_EQ(file["reason"], "no known signature for this file type");
     // The last built-in key alone.
     result.fittingKeys = 1u << (BuiltInDesKeyCount - 1);
-    EXPECT_EQ(Parsed(DecryptFileJson(Input, result))["fitting_keys"],
+    EXPECT_EQ(Parsed(DecryptFileJson(ReportedInput, result))["fitting_keys"],
               Json::array({BuiltInDesKeyCount - 1}));
 }
 
@@ -94,7 +94,7 @@ TEST(DecryptJson, FailedFileWithNothingLeft) {
     result.selector = 0;
     result.decryptResult = DecryptWriteFailed;
     result.systemError = 112;
-    Json file = Parsed(DecryptFileJson(Input, result));
+    Json file = Parsed(DecryptFileJson(ReportedInput, result));
     EXPECT_EQ(Fields(file), (std::set<std::string>{"kind", "outcome", "path", "bytes", "key",
                                                    "result", "reason"}));
     EXPECT_EQ(file["outcome"], "failed");
@@ -103,8 +103,8 @@ TEST(DecryptJson, FailedFileWithNothingLeft) {
               "writing the output failed part way (is the disk full?); nothing was left of it");
 
     // Given to the decryptor not at all: no key, no result.
-    Json tooLong =
-        Parsed(DecryptFileJson(Input, Result(CryptFailed, CryptReasonDecryptorPathTooLong)));
+    Json tooLong = Parsed(
+        DecryptFileJson(ReportedInput, Result(CryptFailed, CryptReasonDecryptorPathTooLong)));
     EXPECT_EQ(Fields(tooLong),
               (std::set<std::string>{"kind", "outcome", "path", "bytes", "reason"}));
 }
@@ -116,7 +116,7 @@ TEST(DecryptJson, SkippedAndNotTriedFiles) {
     EXPECT_EQ(skipped["path"], "D:\\PHOTO.JPG.CRYPT");
     EXPECT_EQ(skipped["reason"],
               "the decryptor takes only names ending in \".crypt\", in small letters");
-    Json pending = Parsed(DecryptFileJson(Input, Result(CryptPending, CryptReasonNone)));
+    Json pending = Parsed(DecryptFileJson(ReportedInput, Result(CryptPending, CryptReasonNone)));
     EXPECT_EQ(pending["outcome"], "not_tried");
     EXPECT_EQ(Fields(pending), (std::set<std::string>{"kind", "outcome", "path", "bytes"}));
 }

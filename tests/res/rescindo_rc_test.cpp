@@ -90,7 +90,6 @@ const ControlRow MainDialogControls[] = {
          ES_READONLY,
      WS_EX_TRANSPARENT},
 };
-} // namespace
 
 TEST_F(Resources, MainDialogTemplate) {
     std::vector<uint8_t> bytes = Load(RT_DIALOG, IDD_MAIN, English);
@@ -238,3 +237,5 @@ TEST_F(Resources, VersionBlockIsRussian) {
         EXPECT_STREQ(value, entry.value);
     }
 }
+
+} // namespace

@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
+#include "tests/support/remote_controls.h"
+
 std::wstring ProgramPath;
 
 namespace {
-// How long a window message to the program may take before the program counts as hung.
-const UINT MessageLimitMs = 5000;
 // Start-up of a program under Wine takes about a second; this is only an upper bound.
 const DWORD StartLimitMs = 30000;
 const DWORD PollMs = 20;

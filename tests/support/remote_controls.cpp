@@ -5,7 +5,6 @@
 
 namespace {
 
-const UINT MessageLimitMs = 5000;
 const size_t TextCapacity = 1024;
 
 // Memory in the process that owns a window, released when the record goes.

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// How long a message to another process's window may take before that process counts as hung.
+const UINT MessageLimitMs = 5000;
+
 int ListViewRowCount(HWND list);
 // The cell's text as the list view gives it (a virtual list asks its owner).
 std::wstring ListViewCell(HWND list, int row, int column);

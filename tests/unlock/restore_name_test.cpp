@@ -11,7 +11,7 @@
 
 namespace {
 
-const std::wstring Root = WalkRoot;
+const std::wstring RestoreRoot = WalkRoot;
 
 class Restore : public FreshWalkRoot {
   protected:
@@ -19,15 +19,15 @@ class Restore : public FreshWalkRoot {
 };
 
 TEST_F(Restore, RestoredNameThatExistsLeavesBoth) {
-    ASSERT_TRUE(WriteWhole(Root + L"\\report.doc", "kept"));
-    ASSERT_TRUE(WriteWhole(Root + L"\\report.doc xx-yy ", "damaged"));
-    ASSERT_TRUE(MakeFolder(Root + L"\\Folder"));
-    ASSERT_TRUE(MakeFolder(Root + L"\\folder 1-2 "));
-    Walk(Root);
+    ASSERT_TRUE(WriteWhole(RestoreRoot + L"\\report.doc", "kept"));
+    ASSERT_TRUE(WriteWhole(RestoreRoot + L"\\report.doc xx-yy ", "damaged"));
+    ASSERT_TRUE(MakeFolder(RestoreRoot + L"\\Folder"));
+    ASSERT_TRUE(MakeFolder(RestoreRoot + L"\\folder 1-2 "));
+    Walk(RestoreRoot);
     EXPECT_EQ(Walked.restored, 0);
-    EXPECT_EQ(ReadWhole(Root + L"\\report.doc"), "kept");
-    EXPECT_EQ(ReadWhole(Root + L"\\report.doc xx-yy "), "damaged");
-    EXPECT_TRUE(IsFolder(Root + L"\\folder 1-2 "));
+    EXPECT_EQ(ReadWhole(RestoreRoot + L"\\report.doc"), "kept");
+    EXPECT_EQ(ReadWhole(RestoreRoot + L"\\report.doc xx-yy "), "damaged");
+    EXPECT_TRUE(IsFolder(RestoreRoot + L"\\folder 1-2 "));
 }
 
 TEST_F(Restore, NamesTheRuleLeavesAlone) {
@@ -35,46 +35,46 @@ TEST_F(Restore, NamesTheRuleLeavesAlone) {
     const wchar_t* names[] = {L" a-b ", L". a-b ",   L".. a-b ",  L"single-x ",
                               L"a b",   L"no-space", L"two words"};
     for (const wchar_t* name : names) {
-        ASSERT_TRUE(WriteWhole(Root + L"\\" + name, "x")) << Utf8(name);
+        ASSERT_TRUE(WriteWhole(RestoreRoot + L"\\" + name, "x")) << Utf8(name);
     }
-    Walk(Root);
+    Walk(RestoreRoot);
     EXPECT_EQ(Walked.restored, 0);
     for (const wchar_t* name : names) {
-        EXPECT_TRUE(Exists(Root + L"\\" + name)) << Utf8(name);
+        EXPECT_TRUE(Exists(RestoreRoot + L"\\" + name)) << Utf8(name);
     }
     // Called directly, a name with one space is not cut into its folder's name.
-    ASSERT_TRUE(MakeFolder(Root + L"\\my dir"));
-    ASSERT_TRUE(WriteWhole(Root + L"\\my dir\\single-x ", "x"));
+    ASSERT_TRUE(MakeFolder(RestoreRoot + L"\\my dir"));
+    ASSERT_TRUE(WriteWhole(RestoreRoot + L"\\my dir\\single-x ", "x"));
     wchar_t restored[WalkPathCapacity];
     uint32_t error = 99;
-    EXPECT_EQ(RestoreNameTo((Root + L"\\my dir\\single-x ").c_str(), restored, &error),
+    EXPECT_EQ(RestoreNameTo((RestoreRoot + L"\\my dir\\single-x ").c_str(), restored, &error),
               RestoreLeftByRule);
     EXPECT_EQ(error, 0u);
     EXPECT_EQ(restored[0], L'\0');
-    EXPECT_EQ(RestoreNameTo((Root + L"\\my dir\\ a-b ").c_str(), restored, &error),
+    EXPECT_EQ(RestoreNameTo((RestoreRoot + L"\\my dir\\ a-b ").c_str(), restored, &error),
               RestoreLeftByRule);
-    EXPECT_TRUE(Exists(Root + L"\\my dir\\single-x "));
-    EXPECT_FALSE(Exists(Root + L"\\my"));
+    EXPECT_TRUE(Exists(RestoreRoot + L"\\my dir\\single-x "));
+    EXPECT_FALSE(Exists(RestoreRoot + L"\\my"));
 }
 
 TEST_F(Restore, EntriesInUseOrReadOnlyLoseNothing) {
-    ASSERT_TRUE(WriteWhole(Root + L"\\busy.txt a-b ", "busy"));
-    ASSERT_TRUE(WriteWhole(Root + L"\\readonly.txt c-d ", "readonly"));
-    ASSERT_TRUE(WriteWhole(Root + L"\\zz.txt e-f ", "last"));
-    ASSERT_TRUE(
-        SetFileAttributesW((Root + L"\\readonly.txt c-d ").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(WriteWhole(RestoreRoot + L"\\busy.txt a-b ", "busy"));
+    ASSERT_TRUE(WriteWhole(RestoreRoot + L"\\readonly.txt c-d ", "readonly"));
+    ASSERT_TRUE(WriteWhole(RestoreRoot + L"\\zz.txt e-f ", "last"));
+    ASSERT_TRUE(SetFileAttributesW((RestoreRoot + L"\\readonly.txt c-d ").c_str(),
+                                   FILE_ATTRIBUTE_READONLY));
     // Held open without delete sharing, the file cannot be renamed.
-    HANDLE busy = CreateFileW((Root + L"\\busy.txt a-b ").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE busy = CreateFileW((RestoreRoot + L"\\busy.txt a-b ").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(busy, INVALID_HANDLE_VALUE);
-    Walk(Root);
+    Walk(RestoreRoot);
     CloseHandle(busy);
-    EXPECT_EQ(ReadWhole(Root + L"\\busy.txt a-b "), "busy");
-    EXPECT_FALSE(Exists(Root + L"\\busy.txt"));
-    EXPECT_EQ(ReadWhole(Root + L"\\zz.txt"), "last");
+    EXPECT_EQ(ReadWhole(RestoreRoot + L"\\busy.txt a-b "), "busy");
+    EXPECT_FALSE(Exists(RestoreRoot + L"\\busy.txt"));
+    EXPECT_EQ(ReadWhole(RestoreRoot + L"\\zz.txt"), "last");
     // A read-only file may be renamed; either way its contents are under one of its names.
-    int readOnlyMoved = Exists(Root + L"\\readonly.txt");
-    EXPECT_EQ(ReadWhole(Root + (readOnlyMoved ? L"\\readonly.txt" : L"\\readonly.txt c-d ")),
+    int readOnlyMoved = Exists(RestoreRoot + L"\\readonly.txt");
+    EXPECT_EQ(ReadWhole(RestoreRoot + (readOnlyMoved ? L"\\readonly.txt" : L"\\readonly.txt c-d ")),
               "readonly");
     EXPECT_EQ(Walked.restored, 1 + readOnlyMoved);
 }
@@ -84,27 +84,29 @@ TEST_F(Restore, EntriesInUseOrReadOnlyLoseNothing) {
 TEST_F(Restore, EachOutcomeWithItsPathAndError) {
     wchar_t restored[WalkPathCapacity];
     uint32_t error = 99;
-    ASSERT_TRUE(MakeFolder(Root + L"\\plans 1-2 "));
-    ASSERT_TRUE(WriteWhole(Root + L"\\plans 1-2 \\a.txt", "inside"));
-    EXPECT_EQ(RestoreNameTo((Root + L"\\plans 1-2 ").c_str(), restored, &error), RestoreDone);
-    EXPECT_EQ(std::wstring(restored), Root + L"\\plans");
+    ASSERT_TRUE(MakeFolder(RestoreRoot + L"\\plans 1-2 "));
+    ASSERT_TRUE(WriteWhole(RestoreRoot + L"\\plans 1-2 \\a.txt", "inside"));
+    EXPECT_EQ(RestoreNameTo((RestoreRoot + L"\\plans 1-2 ").c_str(), restored, &error),
+              RestoreDone);
+    EXPECT_EQ(std::wstring(restored), RestoreRoot + L"\\plans");
     EXPECT_EQ(error, 0u);
-    EXPECT_EQ(ReadWhole(Root + L"\\plans\\a.txt"), "inside");
+    EXPECT_EQ(ReadWhole(RestoreRoot + L"\\plans\\a.txt"), "inside");
 
     // Taken, also when only the case differs: both stay, the error says why.
-    ASSERT_TRUE(WriteWhole(Root + L"\\Notes.txt", "kept"));
-    ASSERT_TRUE(WriteWhole(Root + L"\\notes.txt a-b ", "damaged"));
-    EXPECT_EQ(RestoreNameTo((Root + L"\\notes.txt a-b ").c_str(), restored, &error),
+    ASSERT_TRUE(WriteWhole(RestoreRoot + L"\\Notes.txt", "kept"));
+    ASSERT_TRUE(WriteWhole(RestoreRoot + L"\\notes.txt a-b ", "damaged"));
+    EXPECT_EQ(RestoreNameTo((RestoreRoot + L"\\notes.txt a-b ").c_str(), restored, &error),
               RestoreNameTaken);
     EXPECT_EQ(error, static_cast<uint32_t>(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(std::wstring(restored), Root + L"\\notes.txt");
-    EXPECT_EQ(ReadWhole(Root + L"\\Notes.txt"), "kept");
-    EXPECT_EQ(ReadWhole(Root + L"\\notes.txt a-b "), "damaged");
+    EXPECT_EQ(std::wstring(restored), RestoreRoot + L"\\notes.txt");
+    EXPECT_EQ(ReadWhole(RestoreRoot + L"\\Notes.txt"), "kept");
+    EXPECT_EQ(ReadWhole(RestoreRoot + L"\\notes.txt a-b "), "damaged");
 
     // Gone since the walk listed it: refused, with the platform's reason.
-    EXPECT_EQ(RestoreNameTo((Root + L"\\gone.txt a-b ").c_str(), restored, &error), RestoreRefused);
+    EXPECT_EQ(RestoreNameTo((RestoreRoot + L"\\gone.txt a-b ").c_str(), restored, &error),
+              RestoreRefused);
     EXPECT_EQ(error, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-    EXPECT_FALSE(Exists(Root + L"\\gone.txt"));
+    EXPECT_FALSE(Exists(RestoreRoot + L"\\gone.txt"));
 }
 
 } // namespace
